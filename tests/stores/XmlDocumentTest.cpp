@@ -411,6 +411,7 @@ TEST(XmlDocument, MisusedHandlesAreErrorsNotCrashes) {
     EXPECT_EQ(r.firstChild(), b);
     b.setText("y");
     b.appendChild(text);
+    EXPECT_EQ(b.firstChild().text(), "y");
     EXPECT_EQ(text.text(), "x");
     EXPECT_EQ(r.text(), "yx");
     EXPECT_FALSE(a.firstChild());
@@ -428,6 +429,12 @@ TEST(XmlDocument, HandlesStayValidWhenTheDocumentMoves) {
     b.setText("y");
     EXPECT_EQ(a.text(), "xy");
     EXPECT_EQ(a.select("b").size(), 1u);
+    // Replacing the text takes the children out, but a handle to one still works.
+    a.setText("z");
+    EXPECT_EQ(b.name(), "b");
+    EXPECT_EQ(b.text(), "y");
+    target.documentElement().appendChild(b);
+    EXPECT_EQ(target.documentElement().text(), "zy");
     EXPECT_THROW(doc.documentElement(), RunError);
 }
 
