@@ -260,19 +260,22 @@ std::string readWholeFile(const std::filesystem::path& file) {
     };
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw fail(errno);
+    const auto tooLarge = [&] {
+        ::close(fd);
+        return RunError("No se puede leer el archivo XML " + file.string() + ": es demasiado grande");
+    };
     std::string bytes;
-    if (struct stat info {}; ::fstat(fd, &info) == 0 && info.st_size > 0 && info.st_size <= INT_MAX)
+    if (struct stat info {}; ::fstat(fd, &info) == 0 && info.st_size > 0) {
+        if (info.st_size > INT_MAX) throw tooLarge();
         bytes.reserve(static_cast<std::size_t>(info.st_size));
+    }
     std::array<char, 1 << 16> chunk;
     for (;;) {
         const ssize_t n = ::read(fd, chunk.data(), chunk.size());
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) { const int error = errno; ::close(fd); throw fail(error); }
         if (n == 0) break;
-        if (bytes.size() + static_cast<std::size_t>(n) > INT_MAX) {
-            ::close(fd);
-            throw RunError("No se puede leer el archivo XML " + file.string() + ": es demasiado grande");
-        }
+        if (bytes.size() + static_cast<std::size_t>(n) > INT_MAX) throw tooLarge();  // xmlCtxtReadMemory's limit
         bytes.append(chunk.data(), static_cast<std::size_t>(n));
     }
     ::close(fd);

@@ -115,6 +115,10 @@ TEST(XmlDocument, AMissingOrUnreadableFileIsNamed) {
               "No se puede leer el archivo XML " + missing.string() + ": no existe");
     EXPECT_EQ(errorOf([&] { XmlDocument::load(dir.path()); }),
               "No se puede leer el archivo XML " + dir.path().string() + ": es una carpeta");
+    const auto huge = dir.write("huge.xml", "<a>");
+    std::filesystem::resize_file(huge, std::uintmax_t{1} << 31);  // sparse: takes no disk space
+    EXPECT_EQ(errorOf([&] { XmlDocument::load(huge); }),
+              "No se puede leer el archivo XML " + huge.string() + ": es demasiado grande");
 }
 
 TEST(XmlDocument, AMalformedDocumentIsReportedWithItsLineAndColumn) {
