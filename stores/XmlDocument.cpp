@@ -37,7 +37,6 @@ constexpr std::size_t kMaxCachedPaths = 64;
 const xmlChar* xml(const std::string& s) { return reinterpret_cast<const xmlChar*>(s.c_str()); }
 const char* chars(const xmlChar* s) { return reinterpret_cast<const char*>(s); }
 
-// ---- cp1252 for documents that declare windows-1252 ------------------------------------------
 
 struct Cp1252Table {
     std::array<std::string, 256> utf8;         // byte -> UTF-8
@@ -116,7 +115,6 @@ void prepareLibrary() {
     (void)ready;
 }
 
-// ---- errors ------------------------------------------------------------------------------------
 
 // The first error met while the scope below is active; later ones are mostly its consequences.
 struct FirstError {
@@ -134,21 +132,21 @@ struct FirstError {
     }
 };
 
-std::string quoted(const char* s) { return s ? std::string(s) : std::string(); }
+std::string orEmpty(const char* s) { return s ? std::string(s) : std::string(); }
 
 bool contains(const char* haystack, const char* needle) {
     return haystack != nullptr && std::strstr(haystack, needle) != nullptr;
 }
 
 std::string englishMessage(const xmlError& e) {
-    std::string m = quoted(e.message);
+    std::string m = orEmpty(e.message);
     while (!m.empty() && (m.back() == '\n' || m.back() == ' ')) m.pop_back();
     return m;
 }
 
 // The user reads Spanish; libxml2's English text stays as the fallback for rare errors.
 std::string spanishPhrase(const xmlError& e) {
-    const std::string s1 = quoted(e.str1), s2 = quoted(e.str2);
+    const std::string s1 = orEmpty(e.str1), s2 = orEmpty(e.str2);
     switch (e.code) {
     case XML_ERR_INTERNAL_ERROR:
         if (contains(e.message, "Excessive depth"))
@@ -252,7 +250,6 @@ T* made(T* p) {
     return p;
 }
 
-// ---- loading -----------------------------------------------------------------------------------
 
 std::string readWholeFile(const std::filesystem::path& file) {
     const auto fail = [&](int error) {
@@ -297,7 +294,7 @@ void refuse(void* parserContext, std::string phrase) {
 // Entities are how documents reach for outside files and blow up in memory; school documents
 // never declare any, so the first declaration stops the load.
 void refuseEntity(void* ctxt, const xmlChar* name, int, const xmlChar*, const xmlChar*, xmlChar*) {
-    refuse(ctxt, "declara la entidad " + quoted(chars(name)) + ", y no se admiten entidades");
+    refuse(ctxt, "declara la entidad " + orEmpty(chars(name)) + ", y no se admiten entidades");
 }
 
 void refuseUnparsedEntity(void* ctxt, const xmlChar* name, const xmlChar*, const xmlChar*, const xmlChar*) {
@@ -375,7 +372,6 @@ std::unique_ptr<xmlDoc, DocFree> parse(const std::filesystem::path& file, const 
     return doc;
 }
 
-// ---- handles -----------------------------------------------------------------------------------
 
 xmlNodePtr nodeOf(void* handle) {
     if (handle == nullptr) throw RunError("Error interno: se ha usado un nodo XML inexistente");
@@ -411,7 +407,6 @@ std::string checkedName(std::string_view name) {
 
 }  // namespace
 
-// ---- the document ------------------------------------------------------------------------------
 
 struct XmlDocument::Impl {
     xmlDocPtr doc = nullptr;
@@ -664,7 +659,6 @@ XmlNode XmlDocument::createElement(std::string_view name) {
     return impl.handle(element);
 }
 
-// ---- saving ------------------------------------------------------------------------------------
 
 namespace {
 
