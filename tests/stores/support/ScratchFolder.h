@@ -1,12 +1,12 @@
 // A temporary folder of its own for each document test, removed with everything in it.
 #pragma once
 
-#include <gtest/gtest.h>
+#include <stdlib.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
