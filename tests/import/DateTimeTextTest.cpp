@@ -9,7 +9,7 @@
 
 namespace {
 
-using importtest::TempDir;
+using importtest::ScratchFolder;
 
 // Sets environment variables for one test and puts the old values back.
 class Environment {
@@ -66,7 +66,7 @@ TEST(DateTimeText, TheLocaleComesFromLcAllThenLcTimeThenLang) {
 
 // The locales are built into a private folder (LOCPATH), so the test needs none installed.
 TEST(DateTimeText, ShortDateWithAFourDigitYearThenLongTime) {
-    TempDir locales;
+    ScratchFolder locales;
     for (const char* name : {"es_ES", "en_US", "de_DE"}) {
         const auto made = importtest::runCommand("localedef -i " + std::string(name) + " -f UTF-8 " +
                                                  importtest::shellQuoted((locales.path() / (std::string(name) + ".UTF-8")).string()));

@@ -26,14 +26,14 @@ class ImportCommand : public ::testing::Test {
 protected:
     void SetUp() override {
         writeTables(m_exchange.path());
-        writeFile(document(), schoolDocument());
+        m_folder.write("horario.xml", schoolDocument());
     }
     std::filesystem::path document() const { return m_folder.path() / "horario.xml"; }
     std::filesystem::path result() const { return m_folder.path() / "ZuzezivedOvivizuhorario.xml"; }
     std::string exchangeOption() const { return "--intercambio " + shellQuoted(m_exchange.path().string()); }
 
-    TempDir m_exchange;
-    TempDir m_folder;
+    ScratchFolder m_exchange;
+    ScratchFolder m_folder;
 };
 
 TEST_F(ImportCommand, FinishedRunPrintsItsMessageAndTheResultPath) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -71,24 +72,23 @@ void expectTablesReleased(const std::filesystem::path& dir) {
 }
 
 TEST(ImportRun, FinishedRunSavesBesideTheDocumentAndSaysSo) {
-    TempDir dir;
+    ScratchFolder dir;
     writeTables(dir.path());
-    const auto document = dir.path() / "horario.xml";
-    writeFile(document, schoolDocument());
-    writeFile(dir.path() / "ZuzezivedOvivizuhorario.xml", "resultado anterior");
+    const auto document = dir.write("horario.xml", schoolDocument());
+    dir.write("ZuzezivedOvivizuhorario.xml", "resultado anterior");
 
     const auto run = runImport(document, dir.path());
     ASSERT_EQ(run.error, "");
     EXPECT_EQ(run.result.outcome, RunOutcome::Finished);
     EXPECT_EQ(run.result.resultFile, dir.path() / "ZuzezivedOvivizuhorario.xml");
     EXPECT_EQ(run.events, (std::vector<std::string>{"ocupado", "libre", "mensaje: Proceso finalizado"}));
-    const std::string saved = readFile(run.result.resultFile);
+    const std::string saved = ScratchFolder::read(run.result.resultFile);
     EXPECT_NE(saved.find("<SERVICIO modulo=\"HORARIOS\" tipo=\"I\" autor=\"HORARIOS\" fecha=\"11/12/2025 10:40:00\">"),
               std::string::npos) << saved;
     EXPECT_NE(saved.find("<grupo_datos seq=\"HORARIOS_REGULARES\" registros=\"1\">"), std::string::npos);
     EXPECT_NE(saved.find("<grupo_datos seq=\"HORARIO_REGULAR_PROFESOR_1\" registros=\"1\">"), std::string::npos);
     EXPECT_EQ(saved.find("MATERIAS"), std::string::npos) << "no element of the input stays";
-    EXPECT_EQ(readFile(document), schoolDocument()) << "the input is never written";
+    EXPECT_EQ(ScratchFolder::read(document), schoolDocument()) << "the input is never written";
     expectTablesReleased(dir.path());
 }
 
@@ -107,10 +107,9 @@ TEST(ImportRun, SchoolYearIsTheFirstFourCharactersOfTheFirstBlock) {
     const Case cases[] = {{"2023-24", "2023"}, {"20", "20"}, {"", ""}, {" 2023", " 202"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.firstBlockText);
-        TempDir dir;
+        ScratchFolder dir;
         writeTables(dir.path());
-        const auto document = dir.path() / "horario.xml";
-        writeFile(document, schoolDocument(c.firstBlockText));
+        const auto document = dir.write("horario.xml", schoolDocument(c.firstBlockText));
         const auto run = runImport(document, dir.path());
         ASSERT_EQ(run.error, "");
         EXPECT_EQ(readResult(run.result.resultFile).schoolYear, c.year);
@@ -118,11 +117,10 @@ TEST(ImportRun, SchoolYearIsTheFirstFourCharactersOfTheFirstBlock) {
 }
 
 TEST(ImportRun, EmptyTeacherAndPeriodTablesGiveEmptyParts) {
-    TempDir dir;
+    ScratchFolder dir;
     writeTables(dir.path());
     writeExchangeTable(dir.path(), tables::PERIODOS, {});
-    const auto document = dir.path() / "horario.xml";
-    writeFile(document, schoolDocument());
+    const auto document = dir.write("horario.xml", schoolDocument());
     ASSERT_EQ(runImport(document, dir.path()).error, "");
     const auto withoutPeriod = readResult(dir.path() / "ZuzezivedOvivizuhorario.xml");
     ASSERT_EQ(withoutPeriod.teachers.size(), 1u);
@@ -139,7 +137,7 @@ TEST(ImportRun, EmptyTeacherAndPeriodTablesGiveEmptyParts) {
 }
 
 TEST(ImportRun, MissingDocumentShowsItsMessageAndDoesNothingElse) {
-    TempDir dir;
+    ScratchFolder dir;
     writeTables(dir.path());
     for (const auto& document : {dir.path() / "no-existe.xml", dir.path()}) {
         SCOPED_TRACE(document.string());
@@ -151,11 +149,10 @@ TEST(ImportRun, MissingDocumentShowsItsMessageAndDoesNothingElse) {
 }
 
 TEST(ImportRun, MissingPeriodTableStopsAfterTheCursorIsRestored) {
-    TempDir dir;
+    ScratchFolder dir;
     writeTables(dir.path());
     std::filesystem::remove(dir.path() / "PERIODOS.DBF");
-    const auto document = dir.path() / "horario.xml";
-    writeFile(document, schoolDocument());
+    const auto document = dir.write("horario.xml", schoolDocument());
 
     const auto run = runImport(document, dir.path());
     EXPECT_EQ(run.error, "");
@@ -179,11 +176,10 @@ TEST(ImportRun, MissingTableSaysWhatToDoFirst) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        TempDir dir;
+        ScratchFolder dir;
         writeTables(dir.path());
         std::filesystem::remove(dir.path() / c.file);
-        const auto document = dir.path() / "horario.xml";
-        writeFile(document, schoolDocument());
+        const auto document = dir.write("horario.xml", schoolDocument());
         const auto run = runImport(document, dir.path());
         std::string expected = c.message;
         expected.replace(expected.find("DIR"), 3, dir.path().string());
@@ -193,9 +189,8 @@ TEST(ImportRun, MissingTableSaysWhatToDoFirst) {
         expectTablesReleased(dir.path());
     }
 
-    TempDir dir;
-    const auto document = dir.path() / "horario.xml";
-    writeFile(document, schoolDocument());
+    ScratchFolder dir;
+    const auto document = dir.write("horario.xml", schoolDocument());
     EXPECT_EQ(runImport(document, dir.path() / "KTEMP").error,
               "No existe la carpeta de intercambio " + (dir.path() / "KTEMP").string() + ".");
 }
@@ -212,47 +207,44 @@ TEST(ImportRun, DocumentWithoutDataStopsAndSavesNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        TempDir dir;
+        ScratchFolder dir;
         writeTables(dir.path());
-        const auto document = dir.path() / "horario.xml";
-        writeFile(document, c.content);
-        writeFile(dir.path() / "ZuzezivedOvivizuhorario.xml", "resultado anterior");
+        const auto document = dir.write("horario.xml", c.content);
+        dir.write("ZuzezivedOvivizuhorario.xml", "resultado anterior");
         const auto run = runImport(document, dir.path());
         if (c.message.empty()) {
             EXPECT_NE(run.error.find(document.string()), std::string::npos) << run.error;
         } else {
             EXPECT_EQ(run.error, "El documento \"" + document.string() + c.message);
         }
-        EXPECT_EQ(readFile(dir.path() / "ZuzezivedOvivizuhorario.xml"), "resultado anterior");
+        EXPECT_EQ(ScratchFolder::read(dir.path() / "ZuzezivedOvivizuhorario.xml"), "resultado anterior");
         expectTablesReleased(dir.path());
     }
 }
 
 TEST(ImportRun, SlotTimeThatIsNoClockTimeStopsTheRunNamingTheLesson) {
-    TempDir dir;
+    ScratchFolder dir;
     writeTables(dir.path(), "8:5", "1001");
-    const auto document = dir.path() / "horario.xml";
-    writeFile(document, schoolDocument());
-    writeFile(dir.path() / "ZuzezivedOvivizuhorario.xml", "resultado anterior");
+    const auto document = dir.write("horario.xml", schoolDocument());
+    dir.write("ZuzezivedOvivizuhorario.xml", "resultado anterior");
 
     const auto run = runImport(document, dir.path());
     EXPECT_EQ(run.error, "La hora \"8:5\" de HORADESDE en DIASHORAST no es una hora hh:mm válida "
                          "(tramo del día \"1\", hora 3 del profesor \"GLA\", X_EMPLEADO \"1001\"). "
                          "No se ha guardado el resultado.");
     EXPECT_EQ(run.events, (std::vector<std::string>{"ocupado", "libre"}));
-    EXPECT_EQ(readFile(dir.path() / "ZuzezivedOvivizuhorario.xml"), "resultado anterior");
+    EXPECT_EQ(ScratchFolder::read(dir.path() / "ZuzezivedOvivizuhorario.xml"), "resultado anterior");
     expectTablesReleased(dir.path());
 }
 
 // Horavia may keep DIA and HORA as text; one that is no number stops the run with the table's
 // own error, which names the field.
 TEST(ImportRun, DayThatIsNoNumberStopsTheRun) {
-    TempDir dir;
+    ScratchFolder dir;
     writeTables(dir.path());
     writeSoluc(dir.path(), {{"GLA", "1", "3", "0", "MAT", "1A", "", ""}, {"GLA", "x", "3", "0", "MAT", "1A", "", ""}},
                "PROF C(10); DIA C(2); HORA C(2); MARCO C(1); ASIG C(10); CODGRUPO C(10); TAREA C(12); AULA C(10)");
-    const auto document = dir.path() / "horario.xml";
-    writeFile(document, schoolDocument());
+    const auto document = dir.write("horario.xml", schoolDocument());
     const auto run = runImport(document, dir.path());
     EXPECT_NE(run.error.find("DIA"), std::string::npos) << run.error;
     EXPECT_NE(run.error.find("SOLUC"), std::string::npos) << run.error;
@@ -260,10 +252,9 @@ TEST(ImportRun, DayThatIsNoNumberStopsTheRun) {
 }
 
 TEST(ImportRun, ResultKeepsTheInputsEncodingAndItsNodesOutsideTheRoot) {
-    TempDir dir;
+    ScratchFolder dir;
     writeTables(dir.path(), "08:30", "Mu\xF1oz \x80");  // cp1252: ñ and the euro sign
-    const auto document = dir.path() / "horario.xml";
-    writeFile(document,
+    const auto document = dir.write("horario.xml",
               "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
               "<!-- documento de intercambio -->\n"
               "<?xml-stylesheet type=\"text/xsl\" href=\"ver.xsl\"?>\n"
@@ -272,7 +263,7 @@ TEST(ImportRun, ResultKeepsTheInputsEncodingAndItsNodesOutsideTheRoot) {
               "<!-- fin -->\n");
     ASSERT_EQ(runImport(document, dir.path()).error, "");
 
-    const std::string saved = readFile(dir.path() / "ZuzezivedOvivizuhorario.xml");
+    const std::string saved = ScratchFolder::read(dir.path() / "ZuzezivedOvivizuhorario.xml");
     const auto root = saved.find("<SERVICIO");
     ASSERT_NE(root, std::string::npos);
     const std::string prolog = saved.substr(0, root);
@@ -290,19 +281,20 @@ TEST(ImportRun, ResultKeepsTheInputsEncodingAndItsNodesOutsideTheRoot) {
 // The save goes to a temporary file that is renamed at the end: a save that cannot be made, or
 // breaks off, leaves the earlier result as it was and nothing else behind.
 TEST(ImportRun, FailedSaveKeepsTheEarlierResult) {
-    TempDir dir;
+    ScratchFolder dir;
     const auto exchange = dir.path() / "KTEMP";
     const auto folder = dir.path() / "centro";
     std::filesystem::create_directories(exchange);
     std::filesystem::create_directories(folder);
     writeTables(exchange);
-    const auto document = folder / "horario.xml";
-    writeFile(document, schoolDocument());
-    writeFile(folder / "ZuzezivedOvivizuhorario.xml", "resultado anterior");
+    const auto document = dir.write("centro/horario.xml", schoolDocument());
+    dir.write("centro/ZuzezivedOvivizuhorario.xml", "resultado anterior");
     const auto before = filesIn(folder);
 
     {
         SCOPED_TRACE("a file that outgrows the size limit");
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
         const pid_t child = ::fork();
         ASSERT_NE(child, -1);
         if (child == 0) {
@@ -310,13 +302,18 @@ TEST(ImportRun, FailedSaveKeepsTheEarlierResult) {
             const rlimit limit{200, 200};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             const auto run = runImport(document, exchange);
-            ::_exit(run.error.empty() ? 1 : 0);
+            const auto written = ::write(pipeEnds[1], run.error.data(), run.error.size());
+            ::_exit(written < 0 ? 1 : 0);
         }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save should have failed";
+        ::close(pipeEnds[1]);
+        std::string error;
+        char buffer[512];
+        for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) error.append(buffer, n);
+        ::close(pipeEnds[0]);
+        ::waitpid(child, nullptr, 0);
+        EXPECT_NE(error.find("ZuzezivedOvivizuhorario.xml"), std::string::npos) << error;
         EXPECT_EQ(filesIn(folder), before);
-        EXPECT_EQ(readFile(folder / "ZuzezivedOvivizuhorario.xml"), "resultado anterior");
+        EXPECT_EQ(ScratchFolder::read(folder / "ZuzezivedOvivizuhorario.xml"), "resultado anterior");
     }
     {
         SCOPED_TRACE("a folder that cannot be written");
@@ -326,7 +323,7 @@ TEST(ImportRun, FailedSaveKeepsTheEarlierResult) {
         EXPECT_NE(run.error, "");
         EXPECT_EQ(run.events, (std::vector<std::string>{"ocupado", "libre"}));
         EXPECT_EQ(filesIn(folder), before);
-        EXPECT_EQ(readFile(folder / "ZuzezivedOvivizuhorario.xml"), "resultado anterior");
+        EXPECT_EQ(ScratchFolder::read(folder / "ZuzezivedOvivizuhorario.xml"), "resultado anterior");
     }
 }
 

@@ -68,9 +68,8 @@ void writeSchool(const std::filesystem::path& dir) {
     });
 }
 
-std::filesystem::path importSchool(const TempDir& dir) {
-    const auto document = dir.path() / "horario.xml";
-    writeFile(document, schoolDocument());
+std::filesystem::path importSchool(const ScratchFolder& dir) {
+    const auto document = dir.write("horario.xml", schoolDocument());
     RecordingFrontEnd frontEnd;
     const auto result = importrun::runImport(
         {document, dir.path(), [] { return std::string("11/12/2025 10:40:00"); }}, frontEnd);
@@ -79,7 +78,7 @@ std::filesystem::path importSchool(const TempDir& dir) {
 }
 
 TEST(TeacherSchedules, EveryTeacherGetsAGroupWithItsPlacedLessonsOnly) {
-    TempDir dir;
+    ScratchFolder dir;
     writeSchool(dir.path());
     const auto result = readResult(importSchool(dir));
 
@@ -109,7 +108,7 @@ TEST(TeacherSchedules, EveryTeacherGetsAGroupWithItsPlacedLessonsOnly) {
 }
 
 TEST(TeacherSchedules, EveryLessonTranslatesBackThroughTheFirstMatchingRows) {
-    TempDir dir;
+    ScratchFolder dir;
     writeSchool(dir.path());
     const auto result = readResult(importSchool(dir));
 
@@ -154,7 +153,7 @@ TEST(TeacherSchedules, EveryLessonTranslatesBackThroughTheFirstMatchingRows) {
 
 // The run groups SOLUC once instead of filtering it per teacher; both must give the same rows.
 TEST(TeacherSchedules, GroupingGivesTheRowsOfTheEnginesFilter) {
-    TempDir dir;
+    ScratchFolder dir;
     writeSchool(dir.path());
     const std::unordered_set<std::string> teachers = {"GLA", "O'NE", "NOL", "CER", "gla", "ZZZ", "GL"};
     auto soluc = stores::dbf::Table::open(dir.path(), tables::SOLUC);

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -59,23 +58,6 @@ std::vector<char> fieldTypes(const std::string& fields) {
 
 }  // namespace
 
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "import";
-    m_path = std::filesystem::temp_directory_path() /
-             ("import-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" + name);
-    std::filesystem::remove_all(m_path);
-    std::filesystem::create_directories(m_path);
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 void writeExchangeTable(const std::filesystem::path& dir, std::string_view table,
                         const std::vector<Row>& rows) {
     stores::createExchangeTable(dir, table);
@@ -105,7 +87,7 @@ void writeSoluc(const std::filesystem::path& dir, const std::vector<std::vector<
     }
     json += "]}";
     const auto request = dir / "soluc-rows.json";
-    writeFile(request, json);
+    std::ofstream(request, std::ios::binary) << json;
     const auto result = runCommand(std::string(PYTHON3) + " " + shellQuoted(TOOLS_DIR "/write_soluc.py") +
                                    " " + shellQuoted((dir / "SOLUC.DBF").string()) + " < " +
                                    shellQuoted(request.string()));
@@ -151,19 +133,6 @@ void makeWritable(const std::filesystem::path& folder) {
                                  std::filesystem::perm_options::add);
 }
 
-void writeFile(const std::filesystem::path& file, const std::string& content) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << content;
-    if (!out) throw std::runtime_error("cannot write " + file.string());
-}
-
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 std::string schoolDocument(const std::string& schoolYearText) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<SERVICIO modulo=\"SENECA\" tipo=\"E\">\n"
@@ -181,15 +150,15 @@ std::string shellQuoted(const std::string& word) {
 }
 
 CommandResult runCommand(const std::string& commandLine) {
-    TempDir scratch;
+    ScratchFolder scratch;
     const auto out = scratch.path() / "out";
     const auto err = scratch.path() / "err";
     const int raw = std::system((commandLine + " > " + shellQuoted(out.string()) + " 2> " +
                                  shellQuoted(err.string())).c_str());
     CommandResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = readFile(out);
-    result.err = readFile(err);
+    result.out = ScratchFolder::read(out);
+    result.err = ScratchFolder::read(err);
     return result;
 }
 

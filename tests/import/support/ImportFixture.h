@@ -3,6 +3,7 @@
 #pragma once
 
 #include "stores/RunFrontEnd.h"
+#include "stores/support/ScratchFolder.h"
 
 #include <filesystem>
 #include <map>
@@ -12,18 +13,7 @@
 
 namespace importtest {
 
-// A fresh directory under the system's temporary folder, removed with the object.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+using testsupport::ScratchFolder;
 
 // One row: field name -> value as text (cp1252). Fields left out stay blank.
 using Row = std::map<std::string, std::string>;
@@ -43,10 +33,6 @@ void writeSoluc(const std::filesystem::path& dir, const std::vector<std::vector<
 // cannot. makeWritable undoes it.
 bool makeReadOnly(const std::filesystem::path& folder);
 void makeWritable(const std::filesystem::path& folder);
-
-// Writes `content` to `file` as it stands (bytes).
-void writeFile(const std::filesystem::path& file, const std::string& content);
-std::string readFile(const std::filesystem::path& file);
 
 // A school document with the given first block text and nothing else that the import reads.
 std::string schoolDocument(const std::string& schoolYearText = "2024-25");
