@@ -127,6 +127,7 @@ public:
 private:
     struct Impl;
     explicit Table(std::unique_ptr<Impl> impl);
+    Impl& impl() const;  // throws when the table is not open
     std::unique_ptr<Impl> m_impl;
 };
 
