@@ -127,12 +127,14 @@ std::uint64_t ByteFile::size() const {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-std::string ByteFile::readAll() const {
-    std::string bytes(size(), '\0');
+std::string ByteFile::readAll() const { return read(0, size()); }
+
+std::string ByteFile::read(std::uint64_t offset, std::size_t size) const {
+    std::string bytes(size, '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t got = ::pread(m_fd, bytes.data() + done, bytes.size() - done,
-                                    static_cast<off_t>(done));
+                                    static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0)
             throw RunError("No se puede leer el archivo " + m_path.string() + ": " +

@@ -34,6 +34,8 @@ public:
     std::uint64_t size() const;
 
     std::string readAll() const;
+    // Up to `size` bytes from `offset`; fewer at the end of the file.
+    std::string read(std::uint64_t offset, std::size_t size) const;
     void write(std::uint64_t offset, std::string_view bytes);
     void truncate(std::uint64_t size);
     void close();

@@ -51,8 +51,18 @@ void RecordStore::replace(std::size_t number, std::string_view row) {
     try {
         m_file.write(at, row);
     } catch (const RunError&) {
+        // Put the old record back; when even that fails, memory takes what the file now holds.
+        // The first error is the one to tell.
         m_bytes.replace(at, recordLength(), before);
-        try { m_file.write(at, before); } catch (const RunError&) {}  // the first error is the one to tell
+        try {
+            m_file.write(at, before);
+        } catch (const RunError&) {
+            try {
+                const std::string onDisk = m_file.read(at, recordLength());
+                if (onDisk.size() == recordLength()) m_bytes.replace(at, recordLength(), onDisk);
+            } catch (const RunError&) {
+            }
+        }
         throw;
     }
 }

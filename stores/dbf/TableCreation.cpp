@@ -97,19 +97,23 @@ std::string indexesProblem(const TableDef& def) {
 class TemporaryFile {
 public:
     TemporaryFile(const std::filesystem::path& dir, const std::string& finalName,
-                  std::string_view bytes) {
+                  std::string_view bytes, const std::filesystem::path& table) {
         static std::atomic<unsigned> counter{0};
         m_path = dir / ("." + finalName + "." + std::to_string(::getpid()) + "-" +
                         std::to_string(counter++) + ".tmp");
-        ByteFile file = ByteFile::createNew(m_path);
-        m_created = true;
-        file.write(0, bytes);
+        try {
+            ByteFile file = ByteFile::createNew(m_path);
+            m_created = true;
+            file.write(0, bytes);
+        } catch (const RunError& e) {
+            if (m_created) remove();
+            throw RunError("No se puede crear la tabla " + table.string() + ". " + e.what());
+        }
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
-        std::error_code ignored;
-        if (m_created) std::filesystem::remove(m_path, ignored);
+        if (m_created) remove();
     }
 
     void moveTo(const std::filesystem::path& target) {
@@ -122,6 +126,12 @@ public:
     }
 
 private:
+    void remove() {
+        std::error_code ignored;
+        std::filesystem::remove(m_path, ignored);
+        m_created = false;
+    }
+
     std::filesystem::path m_path;
     bool m_created = false;
 };
@@ -160,9 +170,9 @@ void Table::create(const std::filesystem::path& dir, const TableDef& given) {
     const std::string indexName = stemOf(def.fileName) + ".MDX";
     const auto held = holdOldFiles(dir, {def.fileName, indexName}, target);
     const Date date = today();
-    TemporaryFile table(dir, def.fileName, headerBytes(def, date) + kEndOfFile);
+    TemporaryFile table(dir, def.fileName, headerBytes(def, date) + kEndOfFile, target);
     if (!def.indexes.empty()) {
-        TemporaryFile index(dir, indexName, productionIndexBytes(def, date));
+        TemporaryFile index(dir, indexName, productionIndexBytes(def, date), target);
         index.moveTo(dir / indexName);
     }
     table.moveTo(target);
