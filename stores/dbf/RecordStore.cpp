@@ -4,6 +4,7 @@
 #include "stores/RunError.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace stores::dbf {
 namespace {
@@ -38,6 +39,8 @@ void RecordStore::startWriting() {
 }
 
 void RecordStore::append(std::string_view row) {
+    if (m_total == std::numeric_limits<std::uint32_t>::max())
+        throw RunError("La tabla " + name() + " no admite más filas.");
     m_bytes += row;
     ++m_total;
     if (m_bytes.size() - start(m_stored) >= kStoreBytes) store();

@@ -213,13 +213,23 @@ struct Table::Impl {
 
 Table::Table(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 Table::Table(Table&&) noexcept = default;
-Table& Table::operator=(Table&&) noexcept = default;
 
-Table::~Table() {
+// Like the destructor, the table given up is closed (its pending rows stored) first.
+Table& Table::operator=(Table&& other) noexcept {
+    if (this != &other) {
+        closeQuietly();
+        m_impl = std::move(other.m_impl);
+    }
+    return *this;
+}
+
+Table::~Table() { closeQuietly(); }
+
+void Table::closeQuietly() noexcept {
     try {
         close();
     } catch (const RunError&) {
-        // Callers that care about the rows close() themselves; a destructor cannot report.
+        // Callers that care about the rows close() themselves; here nothing can report.
     }
 }
 

@@ -108,7 +108,8 @@ public:
     double number(int field) const;
 
     // Writing, to the row being appended or edited. Text is cut to the field's width. A whole
-    // number written to a character field is stored as its decimal text.
+    // number written to a character field is stored as its decimal text (a number too wide for
+    // the field is an error, never cut). A table with a production index is never written.
     void setText(std::string_view field, std::string_view value);
     void setInteger(std::string_view field, std::int32_t value);
     void setLogical(std::string_view field, bool value);
@@ -128,6 +129,7 @@ private:
     struct Impl;
     explicit Table(std::unique_ptr<Impl> impl);
     Impl& impl() const;  // throws when the table is not open
+    void closeQuietly() noexcept;
     std::unique_ptr<Impl> m_impl;
 };
 

@@ -52,6 +52,9 @@ std::string stemOf(const std::string& fileName) { return fileName.substr(0, file
 // The first thing wrong with the definitions, or the empty text.
 std::string fieldsProblem(const TableDef& def) {
     const bool level7 = def.level == TableLevel::DBase7;
+    if (def.fileName.find_first_of(std::string("/\0", 2)) != std::string::npos ||
+        def.fileName.front() == '.')
+        return "el nombre de archivo no es válido";
     if (def.fields.empty()) return "no tiene campos";
     if (def.fields.size() > (level7 ? kMaxFieldsLevel7 : kMaxFieldsLevel4))
         return "tiene demasiados campos";

@@ -387,6 +387,23 @@ TEST(TableOperations, ALevel7TableIsWrittenAndReadThroughTheSameOperations) {
     EXPECT_EQ(table.fields()[2].type, 'O');
 }
 
+TEST(TableOperations, ATableGivenUpByAssignmentOrDestructionStoresItsRows) {
+    TempDir dir;
+    Table::create(dir.path(), kTeachers);
+    {
+        Table table = Table::open(dir.path(), "PROFT");
+        table.append();
+        table.setText("ABREV", "A");  // left pending: the destructor stores it
+    }
+    Table::create(dir.path(), {"OTRA.DBF", {{"A", FieldType::Logical, 0}}, {}, TableLevel::DBase4});
+    Table table = Table::open(dir.path(), "PROFT");
+    table.append();
+    table.setText("ABREV", "B");  // pending when the object is given another table
+    table = Table::open(dir.path(), "OTRA");
+    table = Table::open(dir.path(), "PROFT");
+    EXPECT_EQ(walk(table, "ABREV"), (std::vector<std::string>{"A", "B"}));
+}
+
 TEST(TableOperations, OpeningAMissingTableOrFolderNamesIt) {
     TempDir dir;
     EXPECT_EQ(errorOf([&] { Table::open(dir.path(), "SOLUC"); }),

@@ -234,6 +234,43 @@ TEST(TableWriter, DefinitionsThatCannotBeWrittenAreRefusedWithTheReason) {
     }
 }
 
+TEST(TableWriter, AFileNameWithAFolderInItIsRefused) {
+    TempDir dir;
+    fs::create_directory(dir / "sub");
+    for (const char* name : {"../T.DBF", "", ".DBF"}) {
+        SCOPED_TRACE(name);
+        const TableDef def{name, {{"A", FieldType::Logical, 0}}, {}, TableLevel::DBase4};
+        try {
+            Table::create(dir / "sub", def);
+            ADD_FAILURE() << "no error";
+        } catch (const stores::RunError& e) {
+            EXPECT_NE(std::string(e.what()).find(": el nombre de archivo no es válido."),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(dir / "sub"));
+    EXPECT_FALSE(fs::exists(dir / "T.DBF"));
+}
+
+TEST(TableWriter, ATableWithAnIndexIsReadButNeverWritten) {
+    TempDir dir;
+    stores::createExchangeTable(dir.path(), stores::tables::DIASHORAST2);
+    const std::string before = readBytes(dir / "DIASHORAST2.DBF");
+    Table table = Table::open(dir.path(), "DIASHORAST2");
+    EXPECT_TRUE(table.atEnd());
+    try {
+        table.append();
+        ADD_FAILURE() << "no error";
+    } catch (const stores::RunError& e) {
+        EXPECT_EQ(std::string(e.what()), "La tabla " + (dir / "DIASHORAST2.DBF").string() +
+                                             " tiene un índice (.MDX) que este programa no "
+                                             "actualiza; no se puede modificar.");
+    }
+    table.close();
+    EXPECT_EQ(readBytes(dir / "DIASHORAST2.DBF"), before) << "the index stays valid";
+}
+
 TEST(TableWriter, MissingFolderIsAnError) {
     TempDir dir;
     try {
