@@ -2,6 +2,8 @@
 // numeric text, the binary numbers of level 7 and FoxPro, logicals, dates and code-page text.
 #include "stores/dbf/FieldValue.h"
 
+#include "stores/dbf/NumberText.h"
+
 #include <array>
 #include <bit>
 #include <charconv>
@@ -16,10 +18,9 @@ namespace {
 constexpr std::uint32_t kIntegerSignFlip = 0x80000000u;
 constexpr std::uint64_t kDoubleSign = 0x8000000000000000ull;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool allDigits(std::string_view s) {
     for (const char c : s)
-        if (!isDigit(c)) return false;
+        if (c < '0' || c > '9') return false;
     return true;
 }
 
@@ -34,8 +35,7 @@ std::string_view trimBoth(std::string_view s) {
     return s;
 }
 
-// ---- what a type letter stores
-
+// What a type letter stores.
 enum class Kind { Text, Numeric, Logical, Date, Integer32, Double, Currency, Nothing };
 
 Kind kindOf(const Field& field) {
@@ -54,55 +54,6 @@ Kind kindOf(const Field& field) {
     }
 }
 
-// ---- numbers kept as text (N, F, and C fields read as numbers)
-
-struct Number {
-    enum class State { Blank, Valid, Invalid } state = State::Blank;
-    std::string canonical;  // "-12.5", "7", "0"
-    double value = 0;
-    bool finite = true;
-};
-
-Number parseDecimal(std::string_view body, bool negative) {
-    const auto separator = body.find_first_of(".,");
-    std::string_view whole = body.substr(0, separator);
-    std::string_view fraction =
-        separator == std::string_view::npos ? std::string_view() : body.substr(separator + 1);
-    if (!allDigits(whole) || !allDigits(fraction) || whole.size() + fraction.size() == 0)
-        return {Number::State::Invalid, {}, 0, true};
-    while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
-    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
-    Number number;
-    number.state = Number::State::Valid;
-    number.canonical = whole.empty() ? "0" : std::string(whole);
-    if (!fraction.empty()) number.canonical += "." + std::string(fraction);
-    if (negative && number.canonical != "0") number.canonical.insert(0, "-");
-    const auto* first = number.canonical.data();
-    const auto result =
-        std::from_chars(first, first + number.canonical.size(), number.value);
-    number.finite = result.ec == std::errc();
-    return number;
-}
-
-// Numeric text as dBase writers leave it: blanks around, a sign, '.' or ',' as separator;
-// all '*' is the overflow marker and counts as blank. Exponent forms are taken too.
-Number parseNumber(std::string_view raw) {
-    const std::string_view text = trimBoth(raw);
-    if (text.empty() || text.find_first_not_of('*') == std::string_view::npos) return {};
-    std::string_view body = text;
-    const bool negative = body.front() == '-';
-    if (body.front() == '-' || body.front() == '+') body.remove_prefix(1);
-    Number number = parseDecimal(body, negative);
-    if (number.state == Number::State::Valid) return number;
-    double value = 0;
-    const auto* first = text.data() + (text.front() == '+' ? 1 : 0);
-    const auto result = std::from_chars(first, text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-        !std::isfinite(value))
-        return {Number::State::Invalid, {}, 0, true};
-    return {Number::State::Valid, shortestText(value), value, true};
-}
-
 Read<std::int32_t> wholeFromDouble(double value) {
     if (!std::isfinite(value)) return {0, Problem::OutOfRange};
     if (std::trunc(value) != value) return {0, Problem::NotWhole};
@@ -112,9 +63,9 @@ Read<std::int32_t> wholeFromDouble(double value) {
     return {static_cast<std::int32_t>(value), Problem::None};
 }
 
-Read<std::int32_t> wholeFromNumber(const Number& number) {
-    if (number.state == Number::State::Blank) return {};
-    if (number.state == Number::State::Invalid) return {0, Problem::NotANumber};
+Read<std::int32_t> wholeFromNumber(const NumberText& number) {
+    if (number.state == NumberText::State::Blank) return {};
+    if (number.state == NumberText::State::Invalid) return {0, Problem::NotANumber};
     if (number.canonical.find('.') != std::string::npos) return {0, Problem::NotWhole};
     if (number.canonical.find('e') != std::string::npos) return wholeFromDouble(number.value);
     std::int32_t value = 0;
@@ -123,8 +74,6 @@ Read<std::int32_t> wholeFromNumber(const Number& number) {
     if (result.ec != std::errc()) return {0, Problem::OutOfRange};
     return {value, Problem::None};
 }
-
-// ---- binary numbers
 
 std::uint64_t bigEndian(std::string_view raw) {
     std::uint64_t value = 0;
@@ -188,8 +137,6 @@ void putDouble(double value, Storage storage, char* slot) {
         putLittleEndian(bits, 8, slot);
 }
 
-// ---- text
-
 const std::array<char, 256>& cp1252To(text::CodePage codePage) {
     static const auto build = [](text::CodePage page) {
         std::array<char, 256> table{};
@@ -232,16 +179,6 @@ Problem putRightAligned(const std::string& digits, const Field& field, char* slo
     return Problem::None;
 }
 
-std::string fixedText(double value, int decimals) {
-    char buffer[1100];  // 309 digits, a sign, a point and up to 255 decimals
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::fixed, decimals);
-    std::string text(buffer, result.ptr);
-    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
-        text.erase(0, 1);  // no "-0.0000"
-    return text;
-}
-
 std::string dateText(std::string_view raw) {
     const std::string_view text = trimBoth(raw);
     if (text.empty() || text == "00000000") return "";
@@ -261,12 +198,12 @@ Problem putDate(std::string_view value, const Field& field, char* slot) {
     return Problem::NotADate;
 }
 
-Problem putNumber(const Number& number, const Field& field, Storage storage, char* slot) {
-    if (number.state == Number::State::Blank) {
+Problem putNumber(const NumberText& number, const Field& field, Storage storage, char* slot) {
+    if (number.state == NumberText::State::Blank) {
         writeBlank(field, slot);
         return Problem::None;
     }
-    if (number.state == Number::State::Invalid) return Problem::NotANumber;
+    if (number.state == NumberText::State::Invalid) return Problem::NotANumber;
     if (!number.finite) return Problem::OutOfRange;
     switch (kindOf(field)) {
     case Kind::Numeric:
@@ -288,25 +225,13 @@ Problem putNumber(const Number& number, const Field& field, Storage storage, cha
 
 }  // namespace
 
-std::string shortestText(double value) {
-    char buffer[64];
-    // Plain digits in the range people write them; exponents only for very large or small values.
-    const double size = std::fabs(value);
-    const bool plain = size == 0 || (size >= 1e-5 && size < 1e15);
-    const auto result = plain ? std::to_chars(buffer, buffer + sizeof buffer, value,
-                                              std::chars_format::fixed)
-                              : std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::string text(buffer, result.ptr);
-    return text == "-0" ? "0" : text;
-}
-
 std::string readText(const Field& field, Storage storage, std::string_view raw) {
     switch (kindOf(field)) {
     case Kind::Text:
         return text::cp1252FromCodePage(trimTrailing(raw), storage.codePage);
     case Kind::Numeric: {
-        const Number number = parseNumber(raw);
-        if (number.state == Number::State::Invalid)
+        const NumberText number = parseNumberText(raw);
+        if (number.state == NumberText::State::Invalid)
             return text::cp1252FromCodePage(trimBoth(raw), storage.codePage);
         return number.canonical;
     }
@@ -331,8 +256,8 @@ std::string readText(const Field& field, Storage storage, std::string_view raw) 
 std::optional<double> numericValue(const Field& field, Storage storage, std::string_view raw) {
     switch (kindOf(field)) {
     case Kind::Numeric: {
-        const Number number = parseNumber(raw);
-        if (number.state != Number::State::Valid || !number.finite) return std::nullopt;
+        const NumberText number = parseNumberText(raw);
+        if (number.state != NumberText::State::Valid || !number.finite) return std::nullopt;
         return number.value;
     }
     case Kind::Integer32: case Kind::Double: case Kind::Currency:
@@ -351,7 +276,7 @@ bool textEquals(const Field& field, Storage storage, std::string_view raw, std::
 Read<std::int32_t> readInteger(const Field& field, Storage storage, std::string_view raw) {
     switch (kindOf(field)) {
     case Kind::Text: case Kind::Numeric:
-        return wholeFromNumber(parseNumber(raw));
+        return wholeFromNumber(parseNumberText(raw));
     case Kind::Integer32: case Kind::Double: case Kind::Currency: {
         const auto value = binaryValue(field, storage, raw);
         return value ? wholeFromDouble(*value) : Read<std::int32_t>{};
@@ -364,8 +289,8 @@ Read<std::int32_t> readInteger(const Field& field, Storage storage, std::string_
 Read<double> readNumber(const Field& field, Storage storage, std::string_view raw) {
     switch (kindOf(field)) {
     case Kind::Text: case Kind::Numeric: {
-        const Number number = parseNumber(raw);
-        if (number.state == Number::State::Invalid) return {0, Problem::NotANumber};
+        const NumberText number = parseNumberText(raw);
+        if (number.state == NumberText::State::Invalid) return {0, Problem::NotANumber};
         if (!number.finite) return {0, Problem::OutOfRange};
         return {number.value, Problem::None};
     }
@@ -395,7 +320,7 @@ Problem writeText(const Field& field, Storage storage, std::string_view value, c
     case Kind::Text:
         return putText(toCodePage(value, storage.codePage), field, slot, true);
     case Kind::Numeric: case Kind::Integer32: case Kind::Double:
-        return putNumber(parseNumber(value), field, storage, slot);
+        return putNumber(parseNumberText(value), field, storage, slot);
     case Kind::Logical: {
         const char c = value.empty() ? ' ' : value[0];
         if (c == ' ') *slot = ' ';

@@ -60,7 +60,4 @@ void writeBlank(const Field& field, char* slot);
 // The words of a problem for a message: "no es un número entero".
 std::string problemText(Problem problem);
 
-// The shortest decimal text that reads back as `value` ("3.5", "4", "-0.25").
-std::string shortestText(double value);
-
 }  // namespace stores::dbf

@@ -8,6 +8,7 @@
 #include "stores/dbf/FieldValue.h"
 #include "stores/dbf/FilterText.h"
 #include "stores/dbf/Header.h"
+#include "stores/dbf/NumberText.h"
 #include "stores/dbf/RecordStore.h"
 
 #include <algorithm>
@@ -56,8 +57,6 @@ struct Table::Impl {
     std::string name() const { return store.name(); }
     const std::vector<Field>& fieldList() const { return store.header().fields; }
     const std::vector<std::uint32_t>& rows() const { return filtered ? *filtered : live; }
-
-    // ---- fields and the current row
 
     const Field& fieldAt(int index) const {
         if (index < 0 || static_cast<std::size_t>(index) >= fieldList().size())
@@ -132,8 +131,6 @@ struct Table::Impl {
         return row.data() + 1 + field.offset;
     }
 
-    // ---- writing rows
-
     void blankRow() {
         row.assign(store.recordLength(), kLiveRecord);
         for (const auto& field : fieldList()) writeBlank(field, row.data() + 1 + field.offset);
@@ -188,8 +185,6 @@ struct Table::Impl {
         }
     }
 
-    // ---- filter
-
     const std::vector<std::uint32_t>& recordsWithText(int index, const std::string& value) {
         auto& groups = byText[index];
         if (groups.empty()) {
@@ -208,8 +203,6 @@ struct Table::Impl {
             std::lower_bound(all.begin(), all.end(), record) - all.begin());
     }
 };
-
-// ---- opening and closing
 
 Table::Table(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 Table::Table(Table&&) noexcept = default;
@@ -284,8 +277,6 @@ Table::Impl& Table::impl() const {
     return *m_impl;
 }
 
-// ---- walking
-
 void Table::first() {
     Impl& t = impl();
     t.post();
@@ -327,8 +318,6 @@ void Table::edit() {
 
 void Table::post() { impl().post(); }
 
-// ---- reading
-
 std::string Table::text(int field) const {
     const Impl& t = impl();
     const auto raw = t.currentRaw(field);
@@ -361,8 +350,6 @@ std::int32_t Table::integer(std::string_view field) const { return integer(field
 bool Table::logical(std::string_view field) const { return logical(fieldIndex(field)); }
 double Table::number(std::string_view field) const { return number(fieldIndex(field)); }
 
-// ---- writing
-
 void Table::setText(std::string_view field, std::string_view value) {
     Impl& t = impl();
     const int index = t.indexOf(field);
@@ -394,8 +381,6 @@ void Table::setFloat(std::string_view field, double value) {
     t.checkWrite(index, writeFloat(t.fieldAt(index), t.storage, value, slot),
                  shortestText(value), "un número");
 }
-
-// ---- searching
 
 bool Table::locate(std::string_view fieldList, const std::vector<std::string>& values) {
     Impl& t = impl();
