@@ -117,7 +117,9 @@ public:
 
     // Finds the first row, in stored order, whose fields equal the values exactly (texts as
     // read, case counts). `fields` lists names separated by ';'. Makes it current; false when
-    // none matches (the current row then stays where it was).
+    // none matches (the current row then stays where it was). With a filter on, only the rows
+    // it lets through are searched. The whole-number form compares values on numeric fields
+    // (a blank field matches nothing) and the decimal text on character fields.
     bool locate(std::string_view fields, const std::vector<std::string>& values);
     bool locate(std::string_view field, std::int32_t value);
 
