@@ -1,6 +1,8 @@
 // bench-import: times the import run on a generated district and on multiples of it.
 //   bench-import [--dir DIR] [FACTOR...]     (factors default to 1 4 16)
-// Each factor runs in a child process of its own, so that its peak memory is its own.
+// Each factor runs in a child process of its own, so that its peak memory is its own. A factor
+// whose result tree would not fit in the memory available now is skipped: the machine is
+// shared, and running out of memory would hurt more than this process.
 #include "DistrictCase.h"
 
 #include "import/ImportRun.h"
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <sys/resource.h>
@@ -33,6 +36,20 @@ double peakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The result document is a tree in memory: about 6.7 KB per SOLUC row measured at factor 1.
+constexpr double kMegabytesPerFactor = 1500.0;
+
+double availableMegabytes() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    double kilobytes = 0;
+    while (meminfo >> key >> kilobytes) {
+        if (key == "MemAvailable:") return kilobytes / 1024.0;
+        meminfo.ignore(64, '\n');
+    }
+    return 0;
 }
 
 int runFactor(const std::filesystem::path& base, int factor) {
@@ -85,6 +102,14 @@ int main(int argc, char** argv) {
     if (factors.empty()) factors = {1, 4, 16};
     int failures = 0;
     for (const int factor : factors) {
+        const double needed = kMegabytesPerFactor * factor;
+        const double available = availableMegabytes();
+        if (needed > 0.8 * available) {
+            std::printf("x%-3d skipped: needs about %.1f GB of memory, %.1f GB available now\n", factor,
+                        needed / 1024.0, available / 1024.0);
+            std::fflush(stdout);
+            continue;
+        }
         const pid_t child = fork();
         if (child == 0) {
             try {
