@@ -32,6 +32,13 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 double peakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -65,19 +72,21 @@ int runFactor(const std::filesystem::path& base, int factor) {
 
     SilentFrontEnd frontEnd;
     start = std::chrono::steady_clock::now();
+    const double cpuBefore = cpuSeconds();
     const auto result = importrun::runImport(
         {dir / "centro.xml", dir, [] { return std::string("11/12/2025 10:40:00"); }}, frontEnd);
     const double import = secondsSince(start);
+    const double cpu = cpuSeconds() - cpuBefore;
     if (result.outcome != stores::RunOutcome::Finished) {
         std::cerr << "x" << factor << ": the import did not finish\n";
         return 1;
     }
     const auto bytes = std::filesystem::file_size(result.resultFile);
     std::printf("x%-3d %7lld teachers %9lld SOLUC rows %8lld ASIGT rows | generate %7.1f s | "
-                "import %7.2f s (%5.2f us/SOLUC row) | result %7.1f MB | peak RSS %8.1f MB "
+                "import %7.2f s, CPU %7.2f s (%5.2f us/SOLUC row) | result %7.1f MB | peak RSS %8.1f MB "
                 "(%.1f MB before the import)\n",
                 factor, static_cast<long long>(size.teachers), static_cast<long long>(size.solutionRows),
-                static_cast<long long>(size.assignments), generation, import,
+                static_cast<long long>(size.assignments), generation, import, cpu,
                 import * 1e6 / static_cast<double>(size.solutionRows), static_cast<double>(bytes) / 1e6,
                 peakMegabytes(), generationPeak);
     std::fflush(stdout);
