@@ -6,8 +6,12 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace exportrun {
+
+inline constexpr std::string_view kNivelexNoEncontrado =
+    "ATENCIÓN - NIVELEX.DBF No encontrado - Reinstale DUZEZEROZARADIRUZIDU";
 
 // What the time-frame question gave back: the closing check's two results, or that the user
 // gave up (the run then stops).
