@@ -78,7 +78,11 @@ void ExportarAsignaciones(ExportContext& context) {
         if (!record.isUsed()) continue;
         const std::string courseKey = record.trimmed(0);
         const std::string subjectKey = record.trimmed(1);
-        const auto code = codes.find(comparisonForm(text::Left(record.trimmed(2), 80)));
+        const std::string name = record.trimmed(2);
+        // As in the subject step, a subject without a name has no code; it must not take the
+        // code of an activity whose name is missing too.
+        if (name.empty()) continue;
+        const auto code = codes.find(comparisonForm(text::Left(name, 80)));
         if (code == codes.end() || code->second.empty()) continue;
         const auto courseGroups = groups.find(courseKey);
         if (courseGroups == groups.end()) continue;
