@@ -169,7 +169,9 @@ TEST(ExportCommand, ExitStatusTellsFinishedStoppedAndUsageErrorsApart) {
         const auto result = exportar(TempDir(), c.args);
         EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.err.rfind(c.errStart, 0), 0u) << result.err;
-        if (c.status == 2) EXPECT_NE(result.err.find("Uso: "), std::string::npos);
+        if (c.status == 2) {
+            EXPECT_NE(result.err.find("Uso: "), std::string::npos);
+        }
         EXPECT_EQ(result.out, c.status == 0 ? "Proceso finalizado\n" : "");
     }
 }

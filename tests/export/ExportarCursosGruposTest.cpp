@@ -65,7 +65,7 @@ TEST(ExportarCursosGrupos, GroupsTakeTheirCourseAndADistinctAbbreviation) {
                   "Diversif 1||Niv|4|1|Bachillerato|0|G7|3002",
                   "ABCDEFGHIJ||ESO|1|J|Educación Secundaria Obligatoria|0|G8|3001",
                   "ABCDEFGHJK||ESO|1|K|Educación Secundaria Obligatoria|0|G9|3001",
-                  "1A3|||||   A|0|G10|",
+                  "1A3||||A|   A|0|G10|",
               }));
 }
 

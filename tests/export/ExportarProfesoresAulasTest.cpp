@@ -33,12 +33,12 @@ TEST(ExportarProfesores, AssemblesNamesAndDistinctAbbreviations) {
                   "gla1|gil lara, aurora|Lengua|||E2|",
                   "GLA2|Gómez Luna, Alba||||E3|",
                   "GA|García , Ana||||E4|",
-                  "| , ||||E5|",
-                  "1| , ||||E6|",
+                  "| ,||||E5|",  // " , ", read back without its trailing blank
+                  "1| ,||||E6|",
                   " RE|Pérez Ruiz, Eva||||E7|",
                   "ÁÍÓ|Álvarez Íñiguez, Óscar||||E8|",
                   "áíó1|álvarez íñiguez, óscar||||E9|",
-                  "2| , ||||E10|X",
+                  "2| ,||||E10|X",
                   "|Ana Sanz, Vidal|Música|||E12|1999",  // three blanks, read back empty
               }));
 }

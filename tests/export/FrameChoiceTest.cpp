@@ -47,7 +47,8 @@ TEST(FrameChoice, ListsTheFramesAndShowsTheLastRecordOfTheChosenCode) {
         EXPECT_EQ(details.startDate, c.start);
         EXPECT_EQ(details.endDate, c.end);
     }
-    EXPECT_EQ(choice.slotCaptions(" ORD "), (std::vector<std::string>{" 1ª hora ", "2ª hora"}));
+    EXPECT_EQ(choice.slotCaptions(" ORD "),
+              (std::vector<std::string>{" 1\xAA hora ", "2\xAA hora"}));  // cp1252 "ª"
     EXPECT_EQ(choice.slotCaptions("NOC"), std::vector<std::string>{});
 }
 
