@@ -1,7 +1,6 @@
-// The subject and activity steps, through whole runs over small documents.
+// The subject step, through whole runs over small documents.
 #include "support/ExportFixture.h"
 
-#include "stores/dbf/Table.h"
 #include "text/Clipper.h"
 
 #include <gtest/gtest.h>
@@ -83,28 +82,6 @@ TEST(ExportarMaterias, PassesOverRecordsWithoutAName) {
 <grupo_datos seq="JORNADAS_ESCOLARES"><grupo_datos><dato>ORD</dato></grupo_datos></grupo_datos>
 </BLOQUE_DATOS></SERVICIO>)");
     EXPECT_EQ(fixture.rows("ASIGNOMT", {"COD", "NOMBRE"}), std::vector<std::string>{"Dibujo|Dibujo"});
-}
-
-TEST(ExportarActividades, AppendsTheActivitiesWithTheirOwnCodes) {
-    ExportFixture fixture;
-    fixture.run({subjects({"Lengua Castellana"}),
-                 {"ACTIVIDADES",
-                  {{"0", "GUA", "Guardia de recreo"},
-                   {"1", "LC", "Lectura compartida"},          // a subject's code, kept all the same
-                   {"2", "REUNIONDEPTO1", "Reunión de departamento"},
-                   {"3"},                                     // one dato: not used
-                   {"4", "TUT"}}},                            // no name: empty
-                 oneFrame()});
-    EXPECT_EQ(fixture.rows("ASIGNOMT", {"COD", "CODLARGO", "NOMBRE", "CODTAREA"}),
-              (std::vector<std::string>{"LC|Lengua Cas|Lengua Castellana|",
-                                        "GUA|Guardia|Guardia de recreo|GUA",
-                                        "LC|Lectura|Lectura compartida|LC",
-                                        "REUNIONDEP|Reunión|Reunión de departamento|REUNIONDEPTO",
-                                        "TUT|||TUT"}));
-    auto table = stores::dbf::Table::open(fixture.exchangeDir(), "ASIGNOMT");
-    std::vector<bool> estarea;
-    for (table.first(); !table.atEnd(); table.next()) estarea.push_back(table.logical("ESTAREA"));
-    EXPECT_EQ(estarea, (std::vector<bool>{false, true, true, true, true}));
 }
 
 }  // namespace
