@@ -23,6 +23,8 @@ const char* const kExportUsage =
     "                      obligatorio, una o dos veces, cuando el documento tiene dos o más\n"
     "                      marcos; el código se compara exactamente con el del documento. Con\n"
     "                      un solo marco no hace falta; si se da, debe ser el de ese marco.\n"
+    "                      Dos marcos se toman en el orden del documento. Una elección que\n"
+    "                      no vale detiene la exportación sin tocar ninguna tabla.\n"
     "    --nivelex FICHERO Tabla de referencia de niveles y estudios; si no se indica,\n"
     "                      NIVELEX.DBF junto al programa.\n";
 
