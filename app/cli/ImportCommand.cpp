@@ -1,4 +1,5 @@
-// importar DOCUMENTO.xml [--intercambio DIR]: the import run for scripts.
+// "importar": the import run for scripts. On success the path of the result follows
+// "Proceso finalizado" on standard output.
 #include "app/cli/Commands.h"
 #include "import/ImportRun.h"
 
@@ -8,29 +9,52 @@ namespace app::cli {
 
 const char* const kImportUsage =
     "  importar DOCUMENTO.xml [--intercambio DIR]\n"
-    "      Lee el horario resuelto por Horavia (SOLUC.DBF) y las tablas de la exportación en la\n"
-    "      carpeta de intercambio y escribe el horario regular de cada profesor en\n"
-    "      ZuzezivedOvivizuDOCUMENTO.xml, junto al documento. Al terminar muestra su ruta.\n";
+    "    Lee el horario resuelto por Horavia (SOLUC.DBF) con las tablas de la exportación\n"
+    "    de la carpeta de intercambio y escribe el horario regular de cada profesor en\n"
+    "    ZuzezivedOvivizuDOCUMENTO.xml, junto al documento; al terminar muestra su ruta.\n";
 
-int importCommand(const std::vector<std::string>& args) {
-    std::optional<std::string> document;
+namespace {
+
+struct ImportOptions {
+    std::string document;
     std::optional<std::string> exchangeDir;
+    bool help = false;
+};
+
+ImportOptions parseOptions(const std::vector<std::string>& args) {
+    ImportOptions options;
     for (std::size_t i = 0; i < args.size();) {
-        if (auto value = optionValue(args, i, "--intercambio")) {
-            exchangeDir = std::move(value);
-        } else if (args[i].rfind("--", 0) == 0) {
+        if (auto dir = optionValue(args, i, "--intercambio")) {
+            if (options.exchangeDir)
+                throw UsageError("La opción --intercambio se ha indicado más de una vez.");
+            options.exchangeDir = std::move(dir);
+        } else if (args[i] == "--help" || args[i] == "-h") {
+            options.help = true;
+            ++i;
+        } else if (args[i].size() > 1 && args[i].front() == '-') {
             throw UsageError("Opción desconocida para importar: " + args[i] + ".");
-        } else if (document) {
-            throw UsageError("Sobra el argumento " + args[i] + ": importar lee un solo documento.");
+        } else if (!options.document.empty()) {
+            throw UsageError("Sobra el argumento " + args[i] + ": se importa un solo documento.");
         } else {
-            document = args[i++];
+            options.document = args[i++];
         }
     }
-    if (!document) throw UsageError("Falta el documento XML que se va a importar.");
+    if (!options.help && options.document.empty())
+        throw UsageError("Falta el documento XML que se importa.");
+    return options;
+}
 
+}  // namespace
+
+int importCommand(const std::vector<std::string>& args) {
+    const ImportOptions options = parseOptions(args);
+    if (options.help) {
+        std::cout << "Uso:\n" << kImportUsage;
+        return kExitFinished;
+    }
     ConsoleFrontEnd frontEnd;
-    const importrun::ImportSettings settings{*document, exchangeDirFrom(exchangeDir), {}};
-    const auto result = importrun::runImport(settings, frontEnd);
+    const auto result = importrun::runImport(
+        {options.document, exchangeDirFrom(options.exchangeDir), {}}, frontEnd);
     if (result.outcome != stores::RunOutcome::Finished) return kExitStopped;
     std::cout << result.resultFile.string() << std::endl;
     return kExitFinished;

@@ -55,6 +55,13 @@ TEST_F(ImportCommand, FinishedRunPrintsItsMessageAndTheResultPath) {
     }
 }
 
+TEST_F(ImportCommand, HelpDescribesTheCommand) {
+    const auto run = importar("--help");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("Uso:\n  importar DOCUMENTO.xml [--intercambio DIR]\n", 0), 0u) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(result()));
+}
+
 TEST_F(ImportCommand, WithoutTheOptionTheExchangeDirectoryComesFromKtemp) {
     const auto run = importar(shellQuoted(document().string()),
                               "env KTEMP=" + shellQuoted(m_exchange.path().string()));
@@ -87,11 +94,13 @@ TEST_F(ImportCommand, StoppedOrFailedRunsExitWithOneAndTheMessageOnStandardError
 TEST_F(ImportCommand, CommandLinesThatCannotRunExitWithTwo) {
     struct Case { std::string arguments; const char* firstLine; };
     const Case cases[] = {
-        {"", "Falta el documento XML que se va a importar."},
-        {exchangeOption(), "Falta el documento XML que se va a importar."},
-        {"a.xml b.xml", "Sobra el argumento b.xml: importar lee un solo documento."},
+        {"", "Falta el documento XML que se importa."},
+        {exchangeOption(), "Falta el documento XML que se importa."},
+        {"a.xml b.xml", "Sobra el argumento b.xml: se importa un solo documento."},
         {"a.xml --rapido", "Opción desconocida para importar: --rapido."},
+        {"-r a.xml", "Opción desconocida para importar: -r."},
         {"a.xml --intercambio", "Falta el valor de la opción --intercambio."},
+        {"a.xml --intercambio x --intercambio=y", "La opción --intercambio se ha indicado más de una vez."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
