@@ -65,7 +65,8 @@ def dato(name, value):
 
 def expected_result(exchange, document):
     data = ET.parse(document).getroot().find("BLOQUE_DATOS")
-    year = "".join(data[0].itertext())[:4]
+    # Text nodes of white space alone are dropped when the document is loaded.
+    year = "".join(t for t in data[0].itertext() if t.strip(" \t\r\n"))[:4]
     periods = table(exchange, "PERIODOS")
     start, end = (periods[0]["FECINI"], periods[0]["FECFIN"]) if periods else ("", "")
     assignments = first_rows(table(exchange, "ASIGT"), "CASIG", "CGRUP")
@@ -112,9 +113,9 @@ def actual_tree(node):
     return element(node.tag, node.attrib.items(), text, children)
 
 
-def compare(expected, actual, path):
+def compare(expected, actual, where):
+    """The first difference below `where`, the path of this element, or None."""
     tag, attributes, text, children = expected
-    where = path + "/" + tag
     if actual[0] != tag:
         return "%s: element %s found" % (where, actual[0])
     names = [name for name, _ in attributes]
@@ -128,7 +129,7 @@ def compare(expected, actual, path):
     if len(children) != len(actual[3]):
         return "%s: %d children, expected %d" % (where, len(actual[3]), len(children))
     for i, (want, got) in enumerate(zip(children, actual[3])):
-        problem = compare(want, got, "%s[%d]" % (where, i))
+        problem = compare(want, got, "%s/%s[%d]" % (where, want[0], i + 1))
         if problem:
             return problem
     return None
@@ -143,7 +144,7 @@ def main():
     exchange, document, result = sys.argv[1:4]
     expected = expected_result(exchange, document)
     actual = actual_tree(ET.parse(result).getroot())
-    problem = compare(expected, actual, "")
+    problem = compare(expected, actual, "/" + expected[0])
     if problem:
         print(problem)
         return 1
