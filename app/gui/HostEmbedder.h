@@ -2,12 +2,11 @@
 #pragma once
 
 #include <QString>
+#include <QWidget>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-
-class QWidget;
 
 namespace app {
 
@@ -21,6 +20,12 @@ public:
     // After the first showing: take the keyboard, which a child window does not get by a click.
     virtual void shown(QWidget& window) = 0;
 };
+
+// No frame and no caption bar. The title and close-box hints go too: Qt would otherwise put the
+// frame back.
+inline void makeFrameless(QWidget& window) {
+    window.setWindowFlags((window.windowFlags() & Qt::WindowType_Mask) | Qt::FramelessWindowHint);
+}
 
 // X11 (the xcb platform). The handle is an X window id. The embedder must outlive the window.
 std::unique_ptr<HostEmbedder> makeX11HostEmbedder();

@@ -65,10 +65,13 @@ public:
             return problem;
 
         m_host.reset(QWindow::fromWinId(WId(handle)));
-        window.setWindowFlags(window.windowFlags() | Qt::FramelessWindowHint);
+        makeFrameless(window);
         window.winId();
         window.windowHandle()->setParent(m_host.get());
         window.move(0, 0);
+        // A round trip: the host sees our window as its child as soon as this returns.
+        xcb_connection_t* connection = x11->connection();
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
         m_watch = std::make_unique<DestroyWatch>(window, std::move(hostGone));
         QCoreApplication::instance()->installNativeEventFilter(m_watch.get());
         return {};

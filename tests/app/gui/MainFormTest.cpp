@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 using apptest::FormKit;
@@ -59,7 +61,9 @@ TEST(MainFormLayout, ControlsSitWhereTheFormPutsThem) {
     for (const auto& c : controls) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(geometryOf(form, c.name), c.geometry);
-        if (auto* w = form.findChild<QWidget*>(c.name)) EXPECT_EQ(w->parentWidget()->objectName(), c.parent);
+        if (auto* w = form.findChild<QWidget*>(c.name)) {
+            EXPECT_EQ(w->parentWidget()->objectName(), c.parent);
+        }
     }
 
     struct Caption { const char* name; const char* text; };
@@ -73,8 +77,12 @@ TEST(MainFormLayout, ControlsSitWhereTheFormPutsThem) {
     };
     for (const auto& c : captions) {
         SCOPED_TRACE(c.name);
-        if (auto* l = form.findChild<QLabel*>(c.name)) EXPECT_EQ(l->text(), c.text);
-        if (auto* b = form.findChild<QPushButton*>(c.name)) EXPECT_EQ(b->text(), c.text);
+        if (auto* l = form.findChild<QLabel*>(c.name)) {
+            EXPECT_EQ(l->text(), c.text);
+        }
+        if (auto* b = form.findChild<QPushButton*>(c.name)) {
+            EXPECT_EQ(b->text(), c.text);
+        }
     }
     EXPECT_TRUE(child<QLabel>(form, "Label1")->text().startsWith("DuzezErozaraDiruzidu"));
     for (const char* name : {"BExportar", "BImportar"}) {
@@ -113,10 +121,13 @@ TEST(MainFormLayout, FontsAndColoursOfTheForm) {
     // The painted panel shows the gradient: top, middle and bottom rows.
     form.show();
     const QImage image = child<QWidget>(form, "Draw3D2")->grab().toImage();
-    EXPECT_EQ(QColor(image.pixel(2, 0)), QColor("#F9D37D"));
-    EXPECT_EQ(QColor(image.pixel(2, image.height() - 1)).name(), QColor("#FFEEDD").name());
-    const QColor middle = image.pixel(2, image.height() / 2);
-    EXPECT_GT(middle.lightness(), 245);
+    auto near = [](QColor a, QColor b) {
+        return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 &&
+               std::abs(a.blue() - b.blue()) <= 3;
+    };
+    EXPECT_TRUE(near(image.pixel(2, 0), QColor("#F9D37D")));
+    EXPECT_TRUE(near(image.pixel(2, image.height() - 1), QColor("#FFEEDD")));
+    EXPECT_TRUE(near(image.pixel(2, image.height() / 2), Qt::white));
 }
 
 TEST(MainFormLayout, StandAloneWindowIsCentredAndStartsNothing) {
@@ -303,7 +314,9 @@ TEST_F(MainForm, HostModeRunsTheDirectionWordAndLeavesTheOutcome) {
         form->show();
         const bool ran = c.script != nullptr;
         EXPECT_EQ(kit.runs.exports.size() + kit.runs.imports.size(), ran ? 1u : 0u);
-        if (ran) EXPECT_FALSE(visibleDuringRun);
+        if (ran) {
+            EXPECT_FALSE(visibleDuringRun);
+        }
         EXPECT_EQ(form->isVisible(), !c.closedByRun);
         if (!c.closedByRun) {
             EXPECT_FALSE(iniWritten());

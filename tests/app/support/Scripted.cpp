@@ -14,8 +14,9 @@ namespace apptest {
 std::optional<QString> ScriptedPrompts::openXmlFile(QWidget*, const QString& current) {
     dialogsOpened << current;
     if (files.empty()) return std::nullopt;
-    auto answer = files.front();
+    const QString answer = files.front();
     files.pop_front();
+    if (answer.isNull()) return std::nullopt;
     return answer;
 }
 
@@ -76,7 +77,7 @@ QString FakeHost::embed(QWidget& window, std::uint32_t handle, std::function<voi
     if (!problem.isEmpty()) return problem;
     embedded = handle;
     hostGone = std::move(gone);
-    window.setWindowFlags(window.windowFlags() | Qt::FramelessWindowHint);
+    app::makeFrameless(window);
     return {};
 }
 

@@ -20,7 +20,7 @@ namespace apptest {
 
 class ScriptedPrompts : public app::Prompts {
 public:
-    std::deque<std::optional<QString>> files;  // the open dialog's answers; none left: cancelled
+    std::deque<QString> files;  // the open dialog's answers; a null text or none left: cancelled
     std::deque<exportrun::FrameAnswer> frames;
     QStringList dialogsOpened;                 // ArchivoXML at each open dialog
     QStringList messages;
