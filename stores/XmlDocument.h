@@ -57,7 +57,7 @@ public:
     ~XmlDocument();
 
     XmlNode documentNode();     // the document itself: parent of the root, comments, PIs
-    XmlNode documentElement();  // the root element, or no node
+    XmlNode documentElement() const;  // the root element, or no node
 
     std::vector<XmlNode> select(std::string_view xpath);
     XmlNode selectSingle(std::string_view xpath);
