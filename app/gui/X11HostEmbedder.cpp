@@ -34,9 +34,10 @@ public:
         auto* event = static_cast<xcb_generic_event_t*>(message);
         if ((event->response_type & 0x7F) != XCB_DESTROY_NOTIFY) return false;
         auto* destroyed = reinterpret_cast<xcb_destroy_notify_event_t*>(event);
-        // A window we closed ourselves is hidden first; only a window still shown was taken
-        // away with its host.
-        if (destroyed->window == m_id && m_window && !m_window->isHidden() && m_hostGone) {
+        // Our window is destroyed by us only with the widget, and then the pointer is gone:
+        // a window that dies while its widget lives went with its host (also while a run that
+        // started before the first showing still has it hidden).
+        if (destroyed->window == m_id && m_window && m_hostGone) {
             auto hostGone = std::move(m_hostGone);
             m_hostGone = nullptr;
             hostGone();
