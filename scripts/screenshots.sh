@@ -1,6 +1,7 @@
 #!/bin/sh
 # Screenshots of the window program under Xvfb, for a person to look at: the main window, the
-# time-frame dialog over a three-frame document, and the window inside a host window.
+# time-frame dialog over a three-frame document, the window inside a host window (an xmessage
+# window stands in for Horavia's) and the open dialog that an import in host mode starts with.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build; results in BUILD_DIR/screenshots)
 set -eu
 cd "$(dirname "$0")/.."
@@ -11,7 +12,7 @@ preview="$build/bin/plantihoras_preview"
 for f in "$program" "$preview"; do
     [ -x "$f" ] || { echo "Falta $f: compile primero (cmake --build $build -j2)." >&2; exit 1; }
 done
-for tool in xvfb-run xwininfo import; do
+for tool in xvfb-run xwininfo xmessage import; do
     command -v "$tool" >/dev/null || { echo "Falta $tool: sudo apt-get install xvfb xauth x11-utils imagemagick" >&2; exit 1; }
 done
 mkdir -p "$out"
@@ -57,6 +58,17 @@ shoot() {  # shoot <png> <window name> <command...>
 export QT_QPA_PLATFORM=xcb
 shoot "$OUT/main-window.png" "Exportar e importar datos entre Horavia y Veltrana" "$PROGRAM"
 shoot "$OUT/frame-dialog.png" "Planillas, Marcos o Jornadas Horarias" "$PREVIEW" "$WORK/horario.xml"
+
+xmessage -name HostWindow -geometry 660x300 "Horavia" >/dev/null 2>&1 &
+host_pid=$!
+sleep 1
+host=$(xwininfo -root -tree | grep -F '"HostWindow"' | awk '{print $1}' | head -n 1)
+"$PROGRAM" abrir "${host#0x}" >/dev/null 2>&1 &
+sleep 2
+import -window "$host" "$OUT/host-mode.png"
+kill $! 2>/dev/null || true
+shoot "$OUT/open-dialog.png" "Archivo XML" "$PROGRAM" importar "${host#0x}"
+kill $host_pid 2>/dev/null || true
 SH
 chmod +x "$work/shoot.sh"
 OUT="$out" PROGRAM="$program" PREVIEW="$preview" WORK="$work" \
