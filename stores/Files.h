@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace stores {
 
@@ -14,6 +15,10 @@ namespace stores {
 // cannot be read).
 std::optional<std::filesystem::path> findFileIgnoringCase(const std::filesystem::path& dir,
                                                           std::string_view name);
+
+// Every entry of `dir` whose name equals `name` ignoring ASCII letter case, in byte order.
+std::vector<std::filesystem::path> filesIgnoringCase(const std::filesystem::path& dir,
+                                                     std::string_view name);
 
 bool fileExistsIgnoringCase(const std::filesystem::path& dir, std::string_view name);
 

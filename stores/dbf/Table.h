@@ -108,7 +108,8 @@ public:
     double number(int field) const;
 
     // Writing, to the row being appended or edited. Text is cut to the field's width. A whole
-    // number written to a character field is stored as its decimal text.
+    // number written to a character field is stored as its decimal text (a number too wide for
+    // the field is an error, never cut). A table with a production index is never written.
     void setText(std::string_view field, std::string_view value);
     void setInteger(std::string_view field, std::int32_t value);
     void setLogical(std::string_view field, bool value);
@@ -116,7 +117,9 @@ public:
 
     // Finds the first row, in stored order, whose fields equal the values exactly (texts as
     // read, case counts). `fields` lists names separated by ';'. Makes it current; false when
-    // none matches (the current row then stays where it was).
+    // none matches (the current row then stays where it was). With a filter on, only the rows
+    // it lets through are searched. The whole-number form compares values on numeric fields
+    // (a blank field matches nothing) and the decimal text on character fields.
     bool locate(std::string_view fields, const std::vector<std::string>& values);
     bool locate(std::string_view field, std::int32_t value);
 
@@ -127,6 +130,8 @@ public:
 private:
     struct Impl;
     explicit Table(std::unique_ptr<Impl> impl);
+    Impl& impl() const;  // throws when the table is not open
+    void closeQuietly() noexcept;
     std::unique_ptr<Impl> m_impl;
 };
 
