@@ -6,8 +6,12 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace exportrun {
+
+inline constexpr std::string_view kNivelexNoEncontrado =
+    "ATENCIÓN - NIVELEX.DBF No encontrado - Reinstale DUZEZEROZARADIRUZIDU";
 
 // What the time-frame question gave back: the closing check's two results, or that the user
 // gave up (the run then stops).
@@ -17,7 +21,7 @@ struct FrameAnswer {
     std::string marcosElegidos;  // cp1252, one 10-character piece per chosen frame
 };
 
-class FrontEnd : public stores::RunFrontEnd {
+class FrontEnd : public virtual stores::RunFrontEnd {
 public:
     // Asks which one or two frames of the document to use; called only when the document holds
     // two or more, and again after every answer that is not valid.

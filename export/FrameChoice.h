@@ -37,6 +37,9 @@ public:
     const std::vector<std::string>& frameCodes() const { return m_codes; }
     bool loaded() const { return m_loaded; }
 
+    // Position 0 of every frame record, untrimmed, in document order, however many there are.
+    std::vector<std::string> recordCodes() const;
+
     // Name, start and end date of the last frame record whose position 0 equals `code`.
     FrameDetails details(std::string_view code) const;
 
