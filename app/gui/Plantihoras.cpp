@@ -43,9 +43,10 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geom
     return l;
 }
 
+// The export run then tells that it stopped and what it left written.
 const char kNothingToChoose[] =
-    "El documento %1 no ofrece ningún Marco Horario que elegir (no se puede leer o tiene menos "
-    "de dos). Se cancela la exportación; las tablas escritas hasta ahora se quedan como están.";
+    "El documento %1 no ofrece ningún Marco Horario que elegir: no se puede leer o tiene menos "
+    "de dos.";
 
 }  // namespace
 
