@@ -156,6 +156,17 @@ TEST_F(RealRuns, ASecondImportAfterAFailedSaveFinishes) {
     EXPECT_EQ(kit.programEnds, 1);
 }
 
+TEST_F(RealRuns, HostModeExportFinishesClosesAndLeavesOne) {
+    kit.prompts.files = {documentText};
+    kit.prompts.frames = {{false, true, "TARDE     "}};
+    make({"exportar", "1A2B"}).show();
+    EXPECT_EQ(kit.prompts.messages, QStringList{"Proceso finalizado"});
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(inExchange("DIASHORAST.DBF"));
+    EXPECT_EQ(apptest::readFile(kit.iniFile), "[Transformadores]\r\nTransformado=1\r\n");
+    EXPECT_EQ(kit.programEnds, 1);
+}
+
 TEST_F(RealRuns, HostModeImportWithTheDialogCancelledLeavesMinusOne) {
     make({"importar", "1A2B"}).show();
     EXPECT_EQ(kit.prompts.messages, QStringList{"No existe archivo"});
