@@ -1,3 +1,4 @@
+// Running the batch tool on a case, describing what it left, and keeping docs/bad-inputs.md in step.
 #include "Catalogue.h"
 
 #include "stores/RunError.h"
@@ -74,9 +75,9 @@ std::string tableState(const fs::path& folder, const std::string& file) {
     }
 }
 
-std::string joined(const std::vector<std::string>& items) {
+std::string joined(const std::vector<std::string>& items, const std::string& separator = ", ") {
     std::string out;
-    for (const auto& item : items) out += (out.empty() ? "" : ", ") + item;
+    for (const auto& item : items) out += (out.empty() ? "" : separator) + item;
     return out;
 }
 
@@ -236,11 +237,7 @@ std::string describeExchange(const FolderImage& before, const fs::path& folder) 
     if (!unchanged.empty()) parts.push_back("sin cambios: " + joined(unchanged));
     if (!gone.empty()) parts.push_back("borradas: " + joined(gone));
     if (!temporary.empty()) parts.push_back("temporales: " + joined(temporary));
-    return parts.empty() ? "carpeta vacía" : [&] {
-        std::string text;
-        for (const auto& part : parts) text += (text.empty() ? "" : "; ") + part;
-        return text;
-    }();
+    return parts.empty() ? "carpeta vacía" : joined(parts, "; ");
 }
 
 std::string probe(const fs::path& folder, const std::string& table, const std::string& field, int row) {
