@@ -100,11 +100,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::filesystem::remove(places.result);
 
     SilentFrontEnd frontEnd;
+    const importrun::ImportSettings settings{places.document, places.exchange,
+                                             [] { return std::string("01/09/2026 10:00:00"); }};
     stores::RunOutcome outcome = stores::RunOutcome::Stopped;
     try {
-        outcome = importrun::runImport({places.document, places.exchange, [] { return std::string("01/09/2026 10:00:00"); }},
-                                       frontEnd)
-                      .outcome;
+        outcome = importrun::runImport(settings, frontEnd).outcome;
     } catch (const stores::RunError&) {
     }
     checkResult(places, outcome);

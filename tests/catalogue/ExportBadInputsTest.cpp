@@ -108,7 +108,9 @@ std::vector<Case> cases() {
          withBlocks([](auto& b) { std::erase_if(b, [](const Block& x) { return x.seq == "JORNADAS_ESCOLARES"; }); })},
         {"Only the time-frame and slot blocks; every other block missing",
          withBlocks([](auto& b) {
-             std::erase_if(b, [](const Block& x) { return x.seq != "JORNADAS_ESCOLARES" && x.seq != "TRAMOS_HORARIOS"; });
+             std::erase_if(b, [](const Block& x) {
+                 return x.seq != "JORNADAS_ESCOLARES" && x.seq != "TRAMOS_HORARIOS";
+             });
          })},
         {"Records lacking positions: a subject with 2 values, a teacher with 3, a unit with 2, a "
          "frame with 1, a slot with 4",
@@ -170,7 +172,8 @@ std::vector<Case> cases() {
          replaced(replaced(school, "<SERVICIO>", "<!DOCTYPE SERVICIO [<!ENTITY e \"Aula\">]>\n<SERVICIO>"),
                   "Aula 1.01", "&e; 1.01")},
         {"Reference to an external DTD, nothing declared",
-         replaced(school, "<SERVICIO>", "<!DOCTYPE SERVICIO SYSTEM \"http://veltrana.invalid/servicio.dtd\">\n<SERVICIO>")},
+         replaced(school, "<SERVICIO>",
+                  "<!DOCTYPE SERVICIO SYSTEM \"http://veltrana.invalid/servicio.dtd\">\n<SERVICIO>")},
         {"Elements nested 100,000 deep", nested(100000)},
         {"A value of 11,000,000 characters", replaced(school, "Aula 1.01", std::string(11000000, 'a'))},
         {"The document does not exist", school,
