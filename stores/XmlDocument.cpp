@@ -536,8 +536,8 @@ void unlinkChildren(xmlNodePtr element) {
 
 // A frozen element holds the text that save gives it at its place. Save indents an element's
 // children by their depth, unless the element or one above it has text among its children; then
-// it writes them as they stand. So what holds a frozen element keeps its place, and its
-// children keep their kind.
+// it writes them as they stand. So what holds a frozen element keeps its place, and no text
+// joins or leaves its children.
 
 bool holdsFrozen(const xmlNode* node) {
     if (isDocument(node)) {
