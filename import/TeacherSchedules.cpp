@@ -45,6 +45,9 @@ public:
         appendValue(m_document, group, "F_TOMAPOS", teacher.fTomapos);
         std::int64_t activity = 0;
         for (const auto& lesson : lessons) appendActivity(group, ++activity, teacher, lesson);
+        // Nothing reads a finished group again: keep only the text it will be saved as, so that
+        // a district's result fits in memory.
+        group.freeze();
     }
 
 private:

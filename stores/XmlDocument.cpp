@@ -19,12 +19,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace stores {
 namespace {
@@ -33,6 +33,8 @@ namespace {
 // check; the same limit is applied to text here.
 constexpr std::size_t kMaxTextBytes = XML_MAX_TEXT_LENGTH;
 constexpr std::size_t kMaxCachedPaths = 64;
+// Saved documents are indented by depth; a frozen element is laid out the same way.
+constexpr bool kIndentSaved = true;
 
 const xmlChar* xml(const std::string& s) { return reinterpret_cast<const xmlChar*>(s.c_str()); }
 const char* chars(const xmlChar* s) { return reinterpret_cast<const char*>(s); }
@@ -378,9 +380,25 @@ std::unique_ptr<xmlDoc, DocFree> parse(const std::filesystem::path& file, const 
 }
 
 
+// Marks kept in a node's _private, which libxml2 leaves to its user: a frozen element, and an
+// element that holds one, with the layout that save gives its children (see XmlNode::freeze).
+char frozenMark;
+char holdsFrozenIndentedMark;
+char holdsFrozenFlatMark;
+
+bool isFrozen(const xmlNode* node) { return node->_private == &frozenMark; }
+
+std::string qualifiedName(const xmlNode* element) {
+    std::string name = element->ns && element->ns->prefix ? chars(element->ns->prefix) + std::string(":") : "";
+    return name + chars(element->name);
+}
+
 xmlNodePtr nodeOf(void* handle) {
     if (handle == nullptr) throw RunError("Error interno: se ha usado un nodo XML inexistente");
-    return static_cast<xmlNodePtr>(handle);
+    auto node = static_cast<xmlNodePtr>(handle);
+    if (isFrozen(node))
+        throw RunError("Error interno: el elemento XML <" + qualifiedName(node) + "> está congelado y ya no se puede usar");
+    return node;
 }
 
 xmlNodePtr elementOf(void* handle) {
@@ -418,9 +436,9 @@ struct XmlDocument::Impl {
     XmlDocument* owner = nullptr;
     xmlXPathContextPtr xpath = nullptr;
     std::unordered_map<std::string, xmlXPathCompExprPtr> compiled;
-    // Created or removed nodes. Handles to them stay valid; the ones still unplaced when the
-    // document goes are freed with it.
-    std::vector<xmlNodePtr> loose;
+    // Created or removed nodes that have no place in a tree now. Handles to them stay valid;
+    // they are freed with the document.
+    std::unordered_set<xmlNodePtr> loose;
 
     explicit Impl(xmlDocPtr d) : doc(d) { doc->_private = this; }
     Impl(const Impl&) = delete;
@@ -428,12 +446,8 @@ struct XmlDocument::Impl {
     ~Impl() {
         for (auto& entry : compiled) xmlXPathFreeCompExpr(entry.second);
         if (xpath) xmlXPathFreeContext(xpath);
-        std::vector<xmlNodePtr> unplaced;
         for (xmlNodePtr n : loose)
-            if (n->parent == nullptr) unplaced.push_back(n);
-        std::sort(unplaced.begin(), unplaced.end());
-        unplaced.erase(std::unique(unplaced.begin(), unplaced.end()), unplaced.end());
-        for (xmlNodePtr n : unplaced) xmlFreeNode(n);
+            if (n->parent == nullptr) xmlFreeNode(n);
         xmlFreeDoc(doc);
     }
 
@@ -474,9 +488,13 @@ struct XmlDocument::Impl {
         std::vector<XmlNode> nodes;
         if (const xmlNodeSet* set = result->nodesetval) {
             nodes.reserve(static_cast<std::size_t>(set->nodeNr));
-            for (int i = 0; i < set->nodeNr; ++i)
-                // Namespace nodes are copies that die with the result.
-                if (set->nodeTab[i]->type != XML_NAMESPACE_DECL) nodes.push_back(handle(set->nodeTab[i]));
+            for (int i = 0; i < set->nodeNr; ++i) {
+                const xmlNodePtr node = set->nodeTab[i];
+                // Namespace nodes are copies that die with the result. What a frozen element
+                // holds (its attributes, its saved text) is no longer part of the tree.
+                if (node->type == XML_NAMESPACE_DECL || (node->parent && isFrozen(node->parent))) continue;
+                nodes.push_back(handle(node));
+            }
         }
         return nodes;
     }
@@ -517,8 +535,123 @@ void unlinkChildren(xmlNodePtr element) {
     auto& impl = XmlDocument::Impl::of(element);
     while (xmlNodePtr child = element->children) {
         xmlUnlinkNode(child);
-        impl.loose.push_back(child);
+        impl.loose.insert(child);
     }
+}
+
+// A frozen element holds the text that save gives it at its place. Save indents an element's
+// children by their depth, unless the element or one above it has text among its children; then
+// it writes them as they stand. So what holds a frozen element keeps its place, and no text
+// joins or leaves its children.
+
+bool holdsFrozen(const xmlNode* node) {
+    if (isDocument(node)) {
+        const xmlNode* root = xmlDocGetRootElement(node->doc);
+        return root != nullptr && (isFrozen(root) || holdsFrozen(root));
+    }
+    return node->_private == &holdsFrozenIndentedMark || node->_private == &holdsFrozenFlatMark;
+}
+
+bool isTextLike(const xmlNode* node) {
+    return node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE || node->type == XML_ENTITY_REF_NODE;
+}
+
+bool hasTextChild(const xmlNode* element) {
+    for (const xmlNode* c = element->children; c != nullptr; c = c->next)
+        if (isTextLike(c)) return true;
+    return false;
+}
+
+void keepFrozenInPlace(const xmlNode* parent, const xmlNode* child) {
+    if (child->type == XML_ELEMENT_NODE && holdsFrozen(child))
+        throw RunError("Error interno: el elemento XML <" + qualifiedName(child) +
+                       "> contiene un elemento congelado y no se puede mover ni quitar");
+    if (parent != nullptr && !isDocument(parent) && isTextLike(child) && holdsFrozen(parent))
+        throw RunError("Error interno: el elemento XML <" + qualifiedName(parent) +
+                       "> contiene un elemento congelado y no se le puede añadir ni quitar texto");
+}
+
+struct Layout {
+    int level;      // elements above it; the root element has level 0
+    bool indented;  // whether save indents its lines
+};
+
+// The layout that save gives `element`, which must have a place in the document. Every element
+// above it is marked with the layout of its children, worked out once, since it keeps it.
+Layout pinAncestors(xmlNodePtr element) {
+    std::vector<xmlNodePtr> ancestors;  // nearest first
+    xmlNodePtr above = element->parent;
+    for (; above != nullptr && above->type == XML_ELEMENT_NODE; above = above->parent) ancestors.push_back(above);
+    if (above == nullptr || !isDocument(above))
+        throw RunError("Error interno: solo se puede congelar un elemento XML colocado en el documento");
+    Layout layout{static_cast<int>(ancestors.size()), kIndentSaved};
+    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) {
+        xmlNodePtr ancestor = *it;
+        if (!holdsFrozen(ancestor))
+            ancestor->_private = layout.indented && !hasTextChild(ancestor) ? &holdsFrozenIndentedMark : &holdsFrozenFlatMark;
+        layout.indented = ancestor->_private == &holdsFrozenIndentedMark;
+    }
+    return layout;
+}
+
+// Where the start tag of a serialised element ends: its first '>' outside a quoted value.
+std::size_t startTagLength(std::string_view saved) {
+    char quote = 0;
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        const char c = saved[i];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return std::string_view::npos;
+}
+
+struct OutputFree { void operator()(xmlOutputBufferPtr out) const { xmlOutputBufferClose(out); } };
+
+// What save writes between the start and end tags of `element` at its place, as a text node
+// that save writes without escaping it again. Unencodable characters are left to the save's
+// encoder, which writes them as character references there as it would have done anyway.
+xmlNodePtr savedContent(xmlNodePtr element, const Layout& layout) {
+    std::unique_ptr<xmlOutputBuffer, OutputFree> out(made(xmlAllocOutputBuffer(nullptr)));
+    xmlDocPtr doc = element->doc;
+    const xmlChar* declared = doc->encoding;
+    // A save gives the document an encoding; without one, libxml2 would write every non-ASCII
+    // character of an attribute as a reference. No document is passed: never the XHTML rules.
+    if (declared == nullptr) doc->encoding = reinterpret_cast<const xmlChar*>("UTF-8");
+    xmlNodeDumpOutput(out.get(), nullptr, element, layout.level, layout.indented ? 1 : 0, "UTF-8");
+    doc->encoding = declared;
+    if (out->error != 0) outOfMemory();
+    const std::string_view saved(chars(xmlOutputBufferGetContent(out.get())), xmlOutputBufferGetSize(out.get()));
+    const std::string endTag = "</" + qualifiedName(element) + ">";
+    const std::size_t start = startTagLength(saved);
+    if (start == std::string_view::npos || start + endTag.size() > saved.size() || !saved.ends_with(endTag))
+        throw RunError("Error interno: no se ha podido congelar el elemento XML <" + qualifiedName(element) + ">");
+    const std::string_view content = saved.substr(start, saved.size() - start - endTag.size());
+    xmlNodePtr text = made(xmlNewDocTextLen(doc, reinterpret_cast<const xmlChar*>(content.data()),
+                                            static_cast<int>(content.size())));
+    text->name = xmlStringTextNoenc;
+    return text;
+}
+
+// Text of the descendants, as xmlNodeGetContent gives it, passing over frozen elements.
+std::string textOutsideFrozen(const xmlNode* top) {
+    std::string utf8;
+    const xmlNode* node = top->children;
+    while (node != nullptr) {
+        if ((node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) && node->content)
+            utf8 += chars(node->content);
+        if (node->type == XML_ELEMENT_NODE && node->children != nullptr && !isFrozen(node)) {
+            node = node->children;
+            continue;
+        }
+        while (node != top && node->next == nullptr) node = node->parent;
+        node = node == top ? nullptr : node->next;
+    }
+    return utf8;
 }
 
 }  // namespace
@@ -531,7 +664,9 @@ std::string XmlNode::name() const {
 }
 
 std::string XmlNode::text() const {
-    xmlChar* content = xmlNodeGetContent(nodeOf(m_node));
+    xmlNodePtr node = nodeOf(m_node);
+    if (holdsFrozen(node)) return toCp1252(xml(textOutsideFrozen(node)));
+    xmlChar* content = xmlNodeGetContent(node);
     std::string result = toCp1252(content);
     xmlFree(content);
     return result;
@@ -583,8 +718,9 @@ void XmlNode::removeChild(XmlNode child) {
     xmlNodePtr c = nodeOf(child.m_node);
     if (c->parent != parent || c->type == XML_ATTRIBUTE_NODE)
         throw RunError("Error interno: el nodo XML que se quita no es hijo de este nodo");
+    keepFrozenInPlace(parent, c);
     xmlUnlinkNode(c);
-    XmlDocument::Impl::of(parent).loose.push_back(c);
+    XmlDocument::Impl::of(parent).loose.insert(c);
 }
 
 void XmlNode::appendChild(XmlNode child) {
@@ -595,7 +731,10 @@ void XmlNode::appendChild(XmlNode child) {
         throw RunError("Error interno: ese nodo XML no se puede añadir aquí");
     for (const xmlNode* p = parent; p != nullptr; p = p->parent)
         if (p == c) throw RunError("Error interno: un nodo XML no se puede añadir dentro de sí mismo");
+    keepFrozenInPlace(c->parent, c);
+    keepFrozenInPlace(parent, c);
     if (c->parent != nullptr) xmlUnlinkNode(c);
+    XmlDocument::Impl::of(parent).loose.erase(c);
     linkLast(parent, c);
 }
 
@@ -612,11 +751,26 @@ void XmlNode::setAttribute(std::string_view name, std::int64_t value) {
 
 void XmlNode::setText(std::string_view value) {
     xmlNodePtr element = elementOf(m_node);
+    if (holdsFrozen(element))
+        throw RunError("Error interno: el elemento XML <" + qualifiedName(element) +
+                       "> contiene un elemento congelado y no se puede cambiar su texto");
     unlinkChildren(element);
     if (value.empty()) return;
     // A text node, never parsed: "A & B <x>" must stay exactly that.
     const std::string utf8 = toXmlText(value);
     linkLast(element, made(xmlNewDocText(element->doc, xml(utf8))));
+}
+
+void XmlNode::freeze() {
+    xmlNodePtr element = elementOf(m_node);
+    const Layout layout = pinAncestors(element);
+    if (element->children != nullptr) {
+        xmlNodePtr saved = savedContent(element, layout);
+        xmlFreeNodeList(element->children);
+        element->children = element->last = nullptr;
+        linkLast(element, saved);
+    }
+    element->_private = &frozenMark;
 }
 
 XmlDocument::XmlDocument(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) { m_impl->owner = this; }
@@ -660,7 +814,7 @@ XmlNode XmlDocument::createElement(std::string_view name) {
     auto& impl = implOf(m_impl);
     const std::string utf8 = checkedName(name);
     xmlNodePtr element = made(xmlNewDocNode(impl.doc, nullptr, xml(utf8), nullptr));
-    impl.loose.push_back(element);
+    impl.loose.insert(element);
     return impl.handle(element);
 }
 
@@ -680,7 +834,7 @@ void XmlDocument::save(const std::filesystem::path& file) {
     // standalone -1: the loaded file had no declaration; then none is written, and UTF-8 needs none.
     const bool declared = impl.doc->standalone != -1;
     const char* encoding = declared && impl.doc->encoding ? chars(impl.doc->encoding) : "UTF-8";
-    const int options = XML_SAVE_FORMAT | (declared ? 0 : XML_SAVE_NO_DECL);
+    const int options = (kIndentSaved ? XML_SAVE_FORMAT : 0) | XML_SAVE_NO_XHTML | (declared ? 0 : XML_SAVE_NO_DECL);
 
     ReplacingFile out(file);
     FirstError error;

@@ -38,6 +38,18 @@ public:
     void setAttribute(std::string_view name, std::int64_t value);
     void setText(std::string_view value);           // content becomes exactly this text
 
+    // Turns this element, with everything in it, into the text that save() writes for it at this
+    // place, and frees its nodes: a finished part of a large document then costs only its text.
+    // The element must be placed in the document. A later save writes the same bytes as it would
+    // have written without freezing. Afterwards:
+    // - every use of this element is a RunError; handles to nodes inside it must not be used;
+    // - it and every element above it keep their place: moving or removing one of them, or adding
+    //   or taking text among their children, is a RunError (either would change the layout that
+    //   save gives the frozen text); elements and attributes may still be added;
+    // - text() and select() on its ancestors pass over what is inside it; a selection may still
+    //   return the frozen element itself.
+    void freeze();
+
 private:
     friend class XmlDocument;
     XmlNode(void* node, XmlDocument* document) : m_node(node), m_document(document) {}

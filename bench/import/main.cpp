@@ -1,7 +1,7 @@
 // bench-import: times the import run on a generated district and on multiples of it.
 //   bench-import [--dir DIR] [FACTOR...]     (factors default to 1 4 16)
 // Each factor runs in a child process of its own, so that its peak memory is its own. A factor
-// whose result tree would not fit in the memory available now is skipped: the machine is
+// whose import would not fit in the memory available now is skipped: the machine is
 // shared, and running out of memory would hurt more than this process.
 #include "DistrictCase.h"
 
@@ -50,8 +50,9 @@ double peakMegabytes() {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-// The result document is a tree in memory: about 6.7 KB per SOLUC row measured at factor 1.
-constexpr double kMegabytesPerFactor = 1500.0;
+// Peak memory of the import: the solution rows and, for each teacher, the saved text of its
+// finished group, about 1 KB per SOLUC row in all (218 MB measured at factor 1), with a margin.
+constexpr double kMegabytesPerFactor = 300.0;
 
 double availableMegabytes() {
     std::ifstream meminfo("/proc/meminfo");
