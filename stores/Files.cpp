@@ -2,6 +2,7 @@
 #include "stores/Files.h"
 
 #include "stores/RunError.h"
+#include "stores/SystemErrorText.h"
 #include "stores/dbf/ByteFile.h"
 
 #include <algorithm>
@@ -86,7 +87,8 @@ fs::path programFolder() {
     std::error_code error;
     const fs::path program = fs::read_symlink("/proc/self/exe", error);
     if (error)
-        throw RunError("No se puede saber en qué carpeta está el programa: " + error.message());
+        throw RunError("No se puede saber en qué carpeta está el programa: " +
+                       systemErrorText(error.value()));
     return program.parent_path();
 }
 

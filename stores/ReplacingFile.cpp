@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace stores {
 
@@ -19,22 +18,6 @@ std::filesystem::path folderOf(const std::filesystem::path& file) {
 }
 
 }  // namespace
-
-std::string systemErrorText(int error) {
-    switch (error) {
-    case ENOENT: return "no existe";
-    case ENOTDIR: return "una parte de la ruta no es una carpeta";
-    case EACCES:
-    case EPERM: return "permiso denegado";
-    case EISDIR: return "es una carpeta";
-    case ENOSPC:
-    case EDQUOT: return "no queda espacio en el disco";
-    case EROFS: return "el disco es de solo lectura";
-    case ENAMETOOLONG: return "el nombre es demasiado largo";
-    case EIO: return "error de entrada/salida";
-    default: return std::strerror(error);
-    }
-}
 
 ReplacingFile::ReplacingFile(std::filesystem::path target) : m_target(std::move(target)) {
     const std::string stem = "." + m_target.filename().string() + "." + std::to_string(::getpid()) + "-";

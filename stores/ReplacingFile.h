@@ -3,15 +3,13 @@
 #pragma once
 
 #include "stores/RunError.h"
+#include "stores/SystemErrorText.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <string>
 
 namespace stores {
-
-// Spanish words for a system error number (errno), to follow a file name in a message.
-std::string systemErrorText(int error);
 
 class ReplacingFile {
 public:

@@ -158,7 +158,11 @@ std::string spanishPhrase(const xmlError& e) {
         if (contains(e.message, "huge text node"))
             return "un texto pasa de " + std::to_string(kMaxTextBytes) + " bytes";
         return "no hay memoria suficiente para leerlo";
-    case XML_ERR_DOCUMENT_EMPTY: return "el documento está vacío";
+    case XML_ERR_DOCUMENT_EMPTY:
+        // libxml2 uses this code also for content that does not start with an element.
+        if (contains(e.message, "Start tag expected"))
+            return "no empieza con un elemento XML (falta '<')";
+        return "el documento está vacío";
     case XML_ERR_DOCUMENT_END: return "hay contenido después del final del elemento raíz";
     case XML_ERR_INVALID_CHAR:
         if (s1.rfind("Bytes:", 0) == 0)
@@ -195,6 +199,7 @@ std::string spanishPhrase(const xmlError& e) {
                std::to_string(e.int1) + ")";
     case XML_ERR_ENTITY_LOOP: return "las referencias de entidad forman un bucle";
     case XML_NS_ERR_UNDEFINED_NAMESPACE: return "el prefijo de espacio de nombres " + s1 + " no está declarado";
+    case XML_ERR_INVALID_ENCODING:
     case XML_I18N_CONV_FAILED: return "el contenido no corresponde a la codificación declarada";
     case XML_XPATH_EXPR_ERROR: return "la expresión no es válida";
     case XML_XPATH_UNKNOWN_FUNC_ERROR: return "función desconocida";

@@ -154,6 +154,20 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
+// The file itself when `file` is a symbolic link (an installation may link Horavia's own ini
+// file beside the program): the link stays and the file it names gets the new content. Nothing
+// when the links go round in a circle.
+std::optional<std::filesystem::path> linkTarget(std::filesystem::path file) {
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(file, error)) return file;
+        const auto next = std::filesystem::read_symlink(file, error);
+        if (error) return std::nullopt;
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+    return std::nullopt;
+}
+
 mode_t newFileMode() {
     mode_t mask = ::umask(0);
     ::umask(mask);
@@ -179,8 +193,11 @@ std::string withProfileString(std::string_view content, std::string_view section
     return edited(S(content), S(section), S(key), S(value), bom);
 }
 
-bool writeProfileString(const std::filesystem::path& file, std::string_view section,
+bool writeProfileString(const std::filesystem::path& link, std::string_view section,
                         std::string_view key, std::string_view value) {
+    const auto target = linkTarget(link);
+    if (!target) return false;
+    const std::filesystem::path& file = *target;
     std::string old;
     struct stat info {};
     const bool exists = ::stat(file.c_str(), &info) == 0;

@@ -18,7 +18,8 @@ std::string withProfileString(std::string_view content, std::string_view section
 
 // Writes the file (creating it when missing; its folder must exist). The new content is written
 // beside it under a temporary name and renamed over it, so a failed write leaves the file as it
-// was. Returns false when the file cannot be read or written.
+// was. When `file` is a symbolic link, the file it names is written and the link stays. Returns
+// false when the file cannot be read or written.
 bool writeProfileString(const std::filesystem::path& file, std::string_view section,
                         std::string_view key, std::string_view value);
 

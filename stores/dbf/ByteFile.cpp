@@ -3,12 +3,12 @@
 #include "stores/dbf/ByteFile.h"
 
 #include "stores/RunError.h"
+#include "stores/SystemErrorText.h"
 #include "stores/dbf/Testing.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -20,8 +20,6 @@ namespace {
 
 // Bytes that writes may still store; negative when writes are not limited.
 std::atomic<std::int64_t> g_writeBudget{-1};
-
-std::string describe(int error) { return std::strerror(error); }
 
 // How many of `wanted` bytes the budget lets through, using them up.
 std::size_t takeFromBudget(std::size_t wanted) {
@@ -41,7 +39,7 @@ void writeFully(int fd, std::uint64_t offset, const char* data, std::size_t size
         if (done < 0) {
             if (errno == EINTR) continue;
             throw RunError("No se puede escribir en el archivo " + path.string() + ": " +
-                           describe(errno));
+                           systemErrorText(errno));
         }
         data += done;
         size -= static_cast<std::size_t>(done);
@@ -67,14 +65,14 @@ ByteFile ByteFile::openExisting(const std::filesystem::path& file) {
         writable = false;
     }
     if (fd < 0)
-        throw RunError("No se puede abrir el archivo " + file.string() + ": " + describe(errno));
+        throw RunError("No se puede abrir el archivo " + file.string() + ": " + systemErrorText(errno));
     return ByteFile(fd, writable, file);
 }
 
 ByteFile ByteFile::createNew(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        throw RunError("No se puede crear el archivo " + file.string() + ": " + describe(errno));
+        throw RunError("No se puede crear el archivo " + file.string() + ": " + systemErrorText(errno));
     return ByteFile(fd, true, file);
 }
 
@@ -123,7 +121,7 @@ bool ByteFile::tryLock(LockKind kind) {
 std::uint64_t ByteFile::size() const {
     struct stat info {};
     if (::fstat(m_fd, &info) != 0)
-        throw RunError("No se puede leer el archivo " + m_path.string() + ": " + describe(errno));
+        throw RunError("No se puede leer el archivo " + m_path.string() + ": " + systemErrorText(errno));
     return static_cast<std::uint64_t>(info.st_size);
 }
 
@@ -138,7 +136,7 @@ std::string ByteFile::read(std::uint64_t offset, std::size_t size) const {
         if (got < 0 && errno == EINTR) continue;
         if (got < 0)
             throw RunError("No se puede leer el archivo " + m_path.string() + ": " +
-                           describe(errno));
+                           systemErrorText(errno));
         if (got == 0) break;  // the file got shorter meanwhile: keep what is there
         done += static_cast<std::size_t>(got);
     }
@@ -151,13 +149,13 @@ void ByteFile::write(std::uint64_t offset, std::string_view bytes) {
     writeFully(m_fd, offset, bytes.data(), allowed, m_path);
     if (allowed < bytes.size())
         throw RunError("No se puede escribir en el archivo " + m_path.string() + ": " +
-                       describe(ENOSPC));
+                       systemErrorText(ENOSPC));
 }
 
 void ByteFile::truncate(std::uint64_t size) {
     if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
         throw RunError("No se puede recortar el archivo " + m_path.string() + ": " +
-                       describe(errno));
+                       systemErrorText(errno));
 }
 
 }  // namespace stores::dbf

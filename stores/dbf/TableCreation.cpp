@@ -5,6 +5,7 @@
 
 #include "stores/Files.h"
 #include "stores/RunError.h"
+#include "stores/SystemErrorText.h"
 #include "stores/dbf/ByteFile.h"
 #include "stores/dbf/Header.h"
 #include "stores/dbf/ProductionIndex.h"
@@ -124,7 +125,7 @@ public:
         std::filesystem::rename(m_path, target, error);
         if (error)
             throw RunError("No se puede crear la tabla " + target.string() + ": " +
-                           error.message());
+                           systemErrorText(error.value()));
         m_created = false;
     }
 

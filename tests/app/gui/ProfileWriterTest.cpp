@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -126,6 +129,61 @@ TEST_F(ProfileFile, FailsWithoutTouchingAnythingWhenThePlaceCannotHoldTheFile) {
     std::filesystem::create_directory(ini);  // a folder where the file should be
     EXPECT_FALSE(write("1"));
     EXPECT_TRUE(std::filesystem::is_directory(ini));
+    EXPECT_EQ(entries(), std::vector<std::string>{"Horavia.ini"});
+}
+
+// An installation may put a link to Horavia's own file beside the program: the file behind it
+// gets the value (Horavia reads that one) and the link stays a link.
+TEST_F(ProfileFile, WritesTheFileBehindALinkAndKeepsTheLink) {
+    std::filesystem::create_directory(folder / "horavia");
+    const auto real = folder / "horavia" / "Horavia.ini";
+    struct Case { const char* what; std::string before; std::string after; };
+    const Case cases[] = {
+        {"linked file", "; de Horavia\r\n[Transformadores]\r\nTransformado=0\r\n",
+         "; de Horavia\r\n[Transformadores]\r\nTransformado=1\r\n"},
+        {"link to a file not made yet", "", "[Transformadores]\r\nTransformado=1\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(ini);
+        std::filesystem::remove(real);
+        if (!c.before.empty()) apptest::writeFile(real, c.before);
+        std::filesystem::create_symlink("horavia/Horavia.ini", ini);
+        ASSERT_TRUE(write("1"));
+        EXPECT_TRUE(std::filesystem::is_symlink(ini));
+        EXPECT_EQ(apptest::readFile(real), c.after);
+        EXPECT_EQ(entries().size(), 2u) << "no temporary file is left";
+    }
+    std::filesystem::remove(ini);
+    std::filesystem::create_symlink("Horavia.ini", ini);  // a link to itself
+    EXPECT_FALSE(write("1"));
+}
+
+// A folder that takes no new file (as root too: the immutable flag): the write fails and the
+// file stays as it was.
+TEST_F(ProfileFile, AFolderThatCannotBeWrittenLeavesTheFileAsItWas) {
+    const std::string before = "[Transformadores]\r\nTransformado=0\r\n";
+    apptest::writeFile(ini, before);
+    const auto lock = [&](bool on) {
+        if (::geteuid() != 0) {
+            std::filesystem::permissions(folder, std::filesystem::perms::owner_write,
+                                         on ? std::filesystem::perm_options::remove
+                                            : std::filesystem::perm_options::add);
+            return true;
+        }
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                          (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL,
+                           ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+        if (fd >= 0) ::close(fd);
+        return done;
+    };
+    if (!lock(true)) GTEST_SKIP() << "this file system cannot refuse new files to root";
+    const bool written = write("1");
+    lock(false);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(apptest::readFile(ini), before);
     EXPECT_EQ(entries(), std::vector<std::string>{"Horavia.ini"});
 }
 

@@ -73,7 +73,7 @@ TEST(FailingWrites, AFailedStoreLeavesTheRowsStoredBeforeWhereverItStops) {
             }
         }
         EXPECT_EQ(message, "No se puede escribir en el archivo " + name +
-                               ": No space left on device");
+                               ": no queda espacio en el disco");
         EXPECT_FALSE(table.isOpen()) << "the file is released even when storing failed";
         EXPECT_EQ(rowsOf(dir.path()), (std::vector<std::string>{"G0/0", "G1/1", "G2/2"}));
 
@@ -175,7 +175,7 @@ TEST(FailingWrites, AFailedCreateKeepsTheOldTableAndLeavesNoTemporaryFile) {
     const std::string prefix = "No se puede crear la tabla " + (dir / "GRUPOST.DBF").string() +
                                ". No se puede escribir en el archivo ";
     EXPECT_EQ(message.substr(0, prefix.size()), prefix);
-    EXPECT_NE(message.find(": No space left on device"), std::string::npos) << message;
+    EXPECT_NE(message.find(": no queda espacio en el disco"), std::string::npos) << message;
     EXPECT_EQ(readBytes(dir / "GRUPOST.DBF"), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
