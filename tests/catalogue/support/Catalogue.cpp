@@ -28,19 +28,6 @@ namespace fs = std::filesystem;
 const std::string kTool = BIN_DIR "/DuzezErozaraDiruzidu-cli";
 const std::string kDocument = DOCS_DIR "/bad-inputs.md";
 
-std::string escaped(const std::string& value) {
-    std::string out;
-    for (const char c : value) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 std::string shellQuoted(const std::string& word) {
     std::string out = "'";
     for (const char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -162,22 +149,6 @@ std::vector<Block> smallSchool() {
           {"O2", "2ª hora", "550", "605", "ORD"},
           {"O3", "3ª hora", "635", "690", "ORD"}}},
     };
-}
-
-std::string schoolXml(const std::vector<Block>& blocks, const std::string& declaration) {
-    std::string xml = declaration + (declaration.empty() ? "" : "\n") +
-                      "<SERVICIO>\n<BLOQUE_DATOS>\n"
-                      "<grupo_datos seq=\"ANNO_ACADEMICO\"><dato>2026</dato></grupo_datos>\n";
-    for (const auto& b : blocks) {
-        xml += "<grupo_datos seq=\"" + b.seq + "\">\n";
-        for (const auto& record : b.records) {
-            xml += "<grupo_datos>";
-            for (const auto& value : record) xml += "<dato>" + escaped(value) + "</dato>";
-            xml += "</grupo_datos>\n";
-        }
-        xml += "</grupo_datos>\n";
-    }
-    return xml + "</BLOQUE_DATOS>\n</SERVICIO>\n";
 }
 
 Block& block(std::vector<Block>& blocks, const std::string& seq) {

@@ -3,6 +3,7 @@
 // rows the tool gives today are compared with the rows written there.
 #pragma once
 
+#include "stores/support/SchoolDocument.h"
 #include "stores/support/ScratchFolder.h"
 
 #include <filesystem>
@@ -14,18 +15,11 @@ namespace catalogue {
 
 using testsupport::ScratchFolder;
 
-// One block of a school document: its seq and its records, each a list of dato values (UTF-8).
-struct Block {
-    std::string seq;
-    std::vector<std::vector<std::string>> records;
-};
+using testsupport::Block;
+using testsupport::schoolXml;
 
 // A small school with every block the export reads, one time frame and three slots.
 std::vector<Block> smallSchool();
-
-// <SERVICIO><BLOQUE_DATOS> with a school-year block, then the blocks; values are escaped.
-std::string schoolXml(const std::vector<Block>& blocks, const std::string& declaration =
-                          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
 
 // The block with this seq (it must be there).
 Block& block(std::vector<Block>& blocks, const std::string& seq);

@@ -25,38 +25,6 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
-namespace {
-
-std::string escaped(const std::string& value) {
-    std::string out;
-    for (const char c : value) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
-std::string schoolXml(const std::vector<Block>& blocks) {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>\n<BLOQUE_DATOS>\n"
-                      "<grupo_datos seq=\"ANNO_ACADEMICO\"><dato>2026</dato></grupo_datos>\n";
-    for (const auto& block : blocks) {
-        xml += "<grupo_datos seq=\"" + block.seq + "\">\n";
-        for (const auto& record : block.records) {
-            xml += "  <grupo_datos>";
-            for (const auto& value : record) xml += "<dato>" + escaped(value) + "</dato>";
-            xml += "</grupo_datos>\n";
-        }
-        xml += "</grupo_datos>\n";
-    }
-    return xml + "</BLOQUE_DATOS>\n</SERVICIO>\n";
-}
-
 Block oneFrame() {
     return {"JORNADAS_ESCOLARES", {{"ORD", "Ordinario", "01/09/2026", "30/06/2027"}}};
 }

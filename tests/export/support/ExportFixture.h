@@ -4,6 +4,7 @@
 #pragma once
 
 #include "export/ExportRun.h"
+#include "stores/support/SchoolDocument.h"
 
 #include <deque>
 #include <filesystem>
@@ -25,14 +26,8 @@ private:
     std::filesystem::path m_path;
 };
 
-// One block of the document: its seq and its records, each a list of dato values (UTF-8).
-struct Block {
-    std::string seq;
-    std::vector<std::vector<std::string>> records;
-};
-
-// <SERVICIO><BLOQUE_DATOS> with a school-year block and then `blocks`, in this order.
-std::string schoolXml(const std::vector<Block>& blocks);
+using testsupport::Block;
+using testsupport::schoolXml;
 
 // The frame block of a school with the single frame ORD.
 Block oneFrame();
