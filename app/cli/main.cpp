@@ -3,6 +3,7 @@
 #include "stores/Files.h"
 #include "stores/RunError.h"
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -61,6 +62,9 @@ int usageError(const std::string& text) {
 
 int main(int argc, char** argv) {
     using namespace app::cli;
+    // Under a file-size limit, a write past it must fail with its error (and the run stop with a
+    // message, leaving no half-written file) instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> words(argv + 1, argv + argc);
     if (words.empty()) return usageError("Falta la orden: exportar o importar.");
     if (words[0] == "--help" || words[0] == "-h" || words[0] == "ayuda") {

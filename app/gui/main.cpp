@@ -11,7 +11,11 @@
 #include <QFile>
 #include <QTimer>
 
+#include <csignal>
+
 int main(int argc, char** argv) {
+    // Under a file-size limit, a write past it fails with its error instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     app::setUpApplication(application);
     application.setQuitOnLastWindowClosed(false);  // the window's close ends the program
