@@ -56,8 +56,11 @@ RunError ReplacingFile::failure(const std::string& reason) const {
 void ReplacingFile::commit() {
     if (failed()) throw failure();
     struct stat existing {};
-    if (::stat(m_target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+    if (::stat(m_target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())
+            (void)!::fchown(m_fd, existing.st_uid, existing.st_gid);  // best effort
         (void)::fchmod(m_fd, existing.st_mode & 07777);
+    }
     if (::fsync(m_fd) != 0) throw failure(systemErrorText(errno));
     const int fd = m_fd;
     m_fd = -1;

@@ -27,7 +27,7 @@ public:
     RunError failure(const std::string& reason) const;
 
     // Flushes to disk and puts the file in the target's place, keeping an existing target's
-    // permissions. Throws RunError naming the target.
+    // permissions (and its owner, where allowed). Throws RunError naming the target.
     void commit();
 
 private:

@@ -36,6 +36,9 @@ std::filesystem::path exchangeDirFrom(const std::optional<std::string>& option);
 std::optional<std::string> optionValue(const std::vector<std::string>& args, std::size_t& i,
                                        const std::string& option);
 
+// Keeps the value of an option that may be given once; a second one is a UsageError.
+void setOnce(std::optional<std::string>& target, std::string value, const std::string& option);
+
 // args: the words after the command word. Return the exit status; throw UsageError or
 // stores::RunError.
 int exportCommand(const std::vector<std::string>& args);

@@ -38,11 +38,6 @@ struct ExportOptions {
     bool help = false;
 };
 
-void setOnce(std::optional<std::string>& target, std::string value, const std::string& option) {
-    if (target) throw UsageError("La opción " + option + " se ha indicado más de una vez.");
-    target = std::move(value);
-}
-
 ExportOptions parseOptions(const std::vector<std::string>& args) {
     ExportOptions options;
     for (std::size_t i = 0; i < args.size();) {

@@ -25,9 +25,7 @@ ImportOptions parseOptions(const std::vector<std::string>& args) {
     ImportOptions options;
     for (std::size_t i = 0; i < args.size();) {
         if (auto dir = optionValue(args, i, "--intercambio")) {
-            if (options.exchangeDir)
-                throw UsageError("La opción --intercambio se ha indicado más de una vez.");
-            options.exchangeDir = std::move(dir);
+            setOnce(options.exchangeDir, *dir, "--intercambio");
         } else if (args[i] == "--help" || args[i] == "-h") {
             options.help = true;
             ++i;

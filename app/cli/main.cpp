@@ -36,6 +36,11 @@ std::optional<std::string> optionValue(const std::vector<std::string>& args, std
     return args[i - 1];
 }
 
+void setOnce(std::optional<std::string>& target, std::string value, const std::string& option) {
+    if (target) throw UsageError("La opción " + option + " se ha indicado más de una vez.");
+    target = std::move(value);
+}
+
 }  // namespace app::cli
 
 namespace {

@@ -2,6 +2,7 @@
 #include "app/gui/MainForm.h"
 
 #include "app/gui/CommandLine.h"
+#include "app/gui/FormControls.h"
 #include "app/gui/GradientPanel.h"
 #include "app/gui/ProfileWriter.h"
 #include "app/gui/WindowFrontEnd.h"
@@ -24,23 +25,6 @@
 namespace app {
 namespace {
 
-QFont pixelFont(const char* family, int pixels, bool bold) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry, QFont font) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(geometry);
-    l->setFont(font);
-    l->setWordWrap(true);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return l;
-}
-
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect geometry,
                     QStyle::StandardPixmap glyph = QStyle::SP_CustomBase) {
     auto* b = new QPushButton(caption, parent);
@@ -56,10 +40,7 @@ TMForm::TMForm(QStringList arguments, FormServices services, QWidget* parent)
     : QWidget(parent), m_arguments(std::move(arguments)), m_services(std::move(services)) {
     setObjectName("MForm");
     setWindowTitle(kMainCaption);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(632, 266);
-    setFont(pixelFont("MS Sans Serif", 11, false));
+    setFixedDialogFrame(this, {632, 266});
     buildControls();
     FormCreate();
 }
@@ -71,9 +52,8 @@ void TMForm::buildControls() {
                                       QColor("#CCD8E6"), this);
     draw3D1->setObjectName("Draw3D1");
     draw3D1->setGeometry(0, 168, 633, 97);
-    QLabel* label1 = label(draw3D1, "Label1", "DuzezErozaraDiruzidu v1.0", {8, 72, 230, 13},
-                           pixelFont("MS Sans Serif", 11, true));
-    label1->setStyleSheet("color: #FF0000;");
+    label(draw3D1, "Label1", "DuzezErozaraDiruzidu v1.0", {8, 72, 230, 13},
+          pixelFont("MS Sans Serif", 11, true), "#FF0000");
     auto* bClose = button(draw3D1, "BClose", "&Salir", {256, 32, 89, 25},
                           QStyle::SP_DialogCloseButton);
     auto* button1 = button(draw3D1, "Button1", "F1 Ayuda", {264, 64, 75, 25});

@@ -1,6 +1,7 @@
 // The time-frame dialog over exportrun::FrameChoice, laid out as the form places its controls.
 #include "app/gui/Plantihoras.h"
 
+#include "app/gui/FormControls.h"
 #include "app/gui/GradientPanel.h"
 #include "text/Cp1252.h"
 
@@ -21,28 +22,6 @@ QString fromCp1252(const std::string& s) {
     return QString::fromStdString(text::utf8FromCp1252(s));
 }
 
-QFont pixelFont(const char* family, int pixels, bool bold, bool italic = false,
-                bool underline = false) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setItalic(italic);
-    font.setUnderline(underline);
-    return font;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry,
-              const QFont& font, const char* colour) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(geometry);
-    l->setFont(font);
-    l->setWordWrap(true);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    l->setStyleSheet(QString("color: %1;").arg(colour));
-    return l;
-}
-
 // The export run then tells that it stopped and what it left written.
 const char kNothingToChoose[] =
     "El documento %1 no ofrece ningún Marco Horario que elegir: no se puede leer o tiene menos "
@@ -55,11 +34,8 @@ TPlantillas::TPlantillas(std::filesystem::path document, Prompts& prompts, HelpV
     : QDialog(parent), m_document(std::move(document)), m_prompts(prompts), m_help(help) {
     setObjectName("Plantillas");
     setWindowTitle(kPlantillasCaption);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(370, 282);
+    setFixedDialogFrame(this, {370, 282});
     move(424, 285);
-    setFont(pixelFont("MS Sans Serif", 11, false));
     buildControls();
 }
 

@@ -2,14 +2,12 @@
 // file half-written.
 #include "app/gui/ProfileWriter.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
+#include "stores/ReplacingFile.h"
+
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace app {
@@ -143,17 +141,6 @@ std::string bytesOf(const std::u16string& units, bool bigEndian) {
     return bytes;
 }
 
-bool writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // The file itself when `file` is a symbolic link (an installation may link Horavia's own ini
 // file beside the program): the link stays and the file it names gets the new content. Nothing
 // when the links go round in a circle.
@@ -166,12 +153,6 @@ std::optional<std::filesystem::path> linkTarget(std::filesystem::path file) {
         file = next.is_absolute() ? next : file.parent_path() / next;
     }
     return std::nullopt;
-}
-
-mode_t newFileMode() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 }  // namespace
@@ -210,17 +191,14 @@ bool writeProfileString(const std::filesystem::path& link, std::string_view sect
     }
     const std::string content = withProfileString(old, section, key, value);
 
-    std::string temp = file.string() + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, content) && ::fchmod(fd, exists ? info.st_mode & 07777 : newFileMode()) == 0;
-    if (ok && exists && (info.st_uid != ::geteuid() || info.st_gid != ::getegid()))
-        (void)!::fchown(fd, info.st_uid, info.st_gid);  // keeping the owner is best effort
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), file.c_str()) == 0) return true;
-    ::unlink(temp.c_str());
-    return false;
+    try {
+        stores::ReplacingFile out(file);
+        if (!out.write(content.data(), content.size())) return false;
+        out.commit();
+        return true;
+    } catch (const stores::RunError&) {
+        return false;
+    }
 }
 
 }  // namespace app

@@ -18,12 +18,6 @@ namespace {
 constexpr std::uint32_t kIntegerSignFlip = 0x80000000u;
 constexpr std::uint64_t kDoubleSign = 0x8000000000000000ull;
 
-bool allDigits(std::string_view s) {
-    for (const char c : s)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 std::string_view trimTrailing(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
     return s;

@@ -5,13 +5,14 @@
 #include <cmath>
 
 namespace stores::dbf {
-namespace {
 
 bool allDigits(std::string_view s) {
     for (const char c : s)
         if (c < '0' || c > '9') return false;
     return true;
 }
+
+namespace {
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);

@@ -14,6 +14,9 @@ struct NumberText {
     bool finite = true;     // false when the digits are beyond a double's range
 };
 
+// True when every character is a decimal digit (also for the empty text).
+bool allDigits(std::string_view s);
+
 // Blanks (and NULs) around, a sign, '.' or ',' as separator, as writers leave it; all '*' is
 // dBase's overflow marker and counts as blank. Exponent forms are taken too.
 NumberText parseNumberText(std::string_view raw);

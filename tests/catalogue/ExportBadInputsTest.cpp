@@ -212,11 +212,7 @@ std::vector<Case> cases() {
 const fs::path& earlierTables() {
     static const ScratchFolder folder;
     static const fs::path exchange = [] {
-        const auto dir = folder.path() / "KTEMP";
-        fs::create_directory(dir);
-        const auto document = folder.write("centro.xml", schoolXml(smallSchool()));
-        const auto run = runTool({"exportar", document.string(), "--intercambio", dir.string()});
-        if (run.status != 0) throw std::runtime_error("the earlier export failed: " + run.err);
+        const auto dir = exportSmallSchool(folder);
         backdateTables(dir);
         return dir;
     }();

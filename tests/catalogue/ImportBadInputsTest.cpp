@@ -211,11 +211,7 @@ std::string describeResult(const fs::path& result) {
 const fs::path& exchangeTables() {
     static const ScratchFolder folder;
     static const fs::path exchange = [] {
-        const auto dir = folder.path() / "KTEMP";
-        fs::create_directory(dir);
-        const auto document = folder.write("centro.xml", schoolXml(smallSchool()));
-        const auto run = runTool({"exportar", document.string(), "--intercambio", dir.string()});
-        if (run.status != 0) throw std::runtime_error("the export failed: " + run.err);
+        const auto dir = exportSmallSchool(folder);
         writeSoluc(dir, lessons(dir));
         return dir;
     }();

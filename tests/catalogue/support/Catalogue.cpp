@@ -151,6 +151,15 @@ std::vector<Block> smallSchool() {
     };
 }
 
+fs::path exportSmallSchool(const ScratchFolder& folder) {
+    const auto dir = folder.path() / "KTEMP";
+    fs::create_directory(dir);
+    const auto document = folder.write("centro.xml", schoolXml(smallSchool()));
+    const auto run = runTool({"exportar", document.string(), "--intercambio", dir.string()});
+    if (run.status != 0) throw std::runtime_error("the export of the small school failed: " + run.err);
+    return dir;
+}
+
 Block& block(std::vector<Block>& blocks, const std::string& seq) {
     for (auto& b : blocks)
         if (b.seq == seq) return b;

@@ -34,6 +34,9 @@ struct ToolRun {
 // (say, to lower a limit); the tool then replaces the shell.
 ToolRun runTool(const std::vector<std::string>& words, const std::string& shellSetup = "");
 
+// The nine tables of an export of smallSchool(), in the folder KTEMP made inside `folder`.
+std::filesystem::path exportSmallSchool(const ScratchFolder& folder);
+
 // Every file of a folder by name, with its bytes.
 using FolderImage = std::map<std::string, std::string>;
 FolderImage imageOf(const std::filesystem::path& folder);

@@ -2,6 +2,8 @@
 // outside reader, and table images built by hand the way other writers lay them out.
 #pragma once
 
+#include "stores/RunError.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <string>
@@ -38,6 +41,16 @@ public:
 private:
     fs::path m_path;
 };
+
+// The message of the error the action throws, or "(no error)".
+inline std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const stores::RunError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
 
 inline std::string readBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);

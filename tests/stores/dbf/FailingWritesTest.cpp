@@ -47,6 +47,14 @@ void appendRows(Table& table, int from, int count) {
     }
 }
 
+// A new GRUPOST holding the rows G0/0 .. G<count-1>/<count-1>.
+void createGroups(const std::filesystem::path& dir, int count) {
+    Table::create(dir, kGroups);
+    Table table = Table::open(dir, "GRUPOST");
+    appendRows(table, 0, count);
+    table.close();
+}
+
 TEST(FailingWrites, AFailedStoreLeavesTheRowsStoredBeforeWhereverItStops) {
     // Storing 300 rows writes the records, the end marker, the date (3 bytes) and the count one
     // byte at a time: every budget below that total fails somewhere along the way.
@@ -54,12 +62,7 @@ TEST(FailingWrites, AFailedStoreLeavesTheRowsStoredBeforeWhereverItStops) {
     for (std::uint64_t budget = 0; budget <= needed; budget += budget < 40 ? 1 : 97) {
         SCOPED_TRACE(budget);
         TempDir dir;
-        Table::create(dir.path(), kGroups);
-        {
-            Table table = Table::open(dir.path(), "GRUPOST");
-            appendRows(table, 0, 3);
-            table.close();
-        }
+        createGroups(dir.path(), 3);
         const std::string name = (dir / "GRUPOST.DBF").string();
         Table table = Table::open(dir.path(), "GRUPOST");
         appendRows(table, 3, 300);
@@ -124,12 +127,7 @@ TEST(FailingWrites, AFailedEditKeepsTheTableValidAndMemoryEqualToTheFile) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.budget);
         TempDir dir;
-        Table::create(dir.path(), kGroups);
-        {
-            Table table = Table::open(dir.path(), "GRUPOST");
-            appendRows(table, 0, 2);
-            table.close();
-        }
+        createGroups(dir.path(), 2);
         const std::string before = readBytes(dir / "GRUPOST.DBF");
         Table table = Table::open(dir.path(), "GRUPOST");
         table.edit();
@@ -156,12 +154,7 @@ TEST(FailingWrites, AFailedEditKeepsTheTableValidAndMemoryEqualToTheFile) {
 
 TEST(FailingWrites, AFailedCreateKeepsTheOldTableAndLeavesNoTemporaryFile) {
     TempDir dir;
-    Table::create(dir.path(), kGroups);
-    {
-        Table table = Table::open(dir.path(), "GRUPOST");
-        appendRows(table, 0, 2);
-        table.close();
-    }
+    createGroups(dir.path(), 2);
     const std::string before = readBytes(dir / "GRUPOST.DBF");
     std::string message;
     {

@@ -34,15 +34,6 @@ void makeSoluc(const fs::path& dir, int rows) {
     table.close();
 }
 
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RunError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 TEST(TableLock, OpenersInOneProcessExcludeEachOtherAsTheirModesSay) {
     TempDir dir;
     makeSoluc(dir.path(), 1);

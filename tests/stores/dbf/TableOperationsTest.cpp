@@ -49,15 +49,6 @@ std::vector<std::string> walk(Table& table, const char* field) {
     return seen;
 }
 
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RunError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 TEST(TableOperations, WalkingVisitsEveryRowInStoredOrderAndReadsBlankPastTheEnd) {
     TempDir dir;
     makeTeachers(dir.path(), {{"B", "uno"}, {"A", "dos"}, {"C", "tres"}});
